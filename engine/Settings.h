@@ -1,0 +1,32 @@
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+
+// The options record. Its 29 bytes are written to the data file exactly as they lie in memory,
+// so the layout is fixed and packed.
+#pragma pack(push, 1)
+struct Settings {
+    uint32_t size;
+    uint8_t globalTransparency;
+    uint8_t hideTrayIcon;
+    uint8_t autoStart;
+    uint8_t safeMode;
+    uint8_t superTransMode;
+    uint16_t hotkeyVirtualKey;
+    uint16_t hotkeyModifiers;
+    uint8_t passwordDigest[16];
+
+    void Reset();
+    // Reads a self-sized record at the file's position; see DataFile.h for the rules.
+    bool ReadFromFile(HANDLE file);
+    bool WriteToFile(HANDLE file) const;
+};
+#pragma pack(pop)
+
+static_assert(sizeof(Settings) == 29, "Settings is persisted byte for byte");
+static_assert(offsetof(Settings, globalTransparency) == 4, "layout");
+static_assert(offsetof(Settings, superTransMode) == 8, "layout");
+static_assert(offsetof(Settings, hotkeyVirtualKey) == 9, "layout");
+static_assert(offsetof(Settings, hotkeyModifiers) == 11, "layout");
+static_assert(offsetof(Settings, passwordDigest) == 13, "layout");
