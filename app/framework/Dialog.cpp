@@ -3,7 +3,25 @@
 #include "DataExchange.h"
 #include "WinApp.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+
+namespace {
+// The templates hold list views, trackbars, up-down and hot-key controls; their window classes
+// must be registered before the first dialog is made from them.
+void RegisterCommonControls()
+{
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS
+            | ICC_HOTKEY_CLASS;
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+}
+}
 
 Dialog::Dialog(UINT templateId, Wnd* parent) : m_parent(parent), m_templateId(templateId) {}
 
@@ -27,18 +45,18 @@ bool Dialog::Create(Wnd* parent)
         return false;
     if (parent)
         m_parent = parent;
+    RegisterCommonControls();
     HWND owner = m_parent ? m_parent->Handle() : nullptr;
     HWND window = CreateDialogParamW(GetResourceInstance(), MAKEINTRESOURCEW(m_templateId), owner,
         &StaticDialogProc, reinterpret_cast<LPARAM>(this));
-    if (!window)
-        return false;
-    return true;
+    return window != nullptr;
 }
 
 INT_PTR Dialog::DoModal()
 {
     if (m_hwnd)
         return -1;
+    RegisterCommonControls();
     HWND owner = OwnerWindow();
     m_modal = true;
     m_modalResult = -1;

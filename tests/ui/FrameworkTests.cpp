@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "DataExchange.h"
+#include "GdiObjects.h"
 #include "Dialog.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
@@ -121,6 +122,13 @@ TEST(DataExchange, OkSavesAndCancelDoesNot)
 
     ScriptedExchange closed([](ScriptedExchange& d) { PostMessageW(d.Handle(), WM_CLOSE, 0, 0); });
     EXPECT_EQ(IDCANCEL, closed.DoModal());
+
+    // Esc reaches the dialog through the modal loop's dialog-message handling.
+    ScriptedExchange escaped([](ScriptedExchange& d) {
+        SetFocus(d.GetDlgItem(IDC_FILTER_PATTERN));
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(IDCANCEL, escaped.DoModal());
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
@@ -176,6 +184,19 @@ TEST(Messages, FormattingReplacesEveryPercentOneOnce)
     EXPECT_EQ(L"Are you  sure you want to delete the filter item *.exe?",
         FormatResString(IDS_CONFIRM_REMOVE_ONE, L"*.exe"));
     EXPECT_EQ(L"Global Transparency: 35%", FormatResString(IDS_GLOBAL_LABEL, L"35%"));
+}
+
+TEST(Font, PointFontIsSizedForTheScreen)
+{
+    Font font;
+    ASSERT_TRUE(font.CreatePointFont(150, L"Tahoma"));
+    LOGFONTW logFont{};
+    GetObjectW(font.get(), sizeof(logFont), &logFont);
+    HDC screen = GetDC(nullptr);
+    int expected = -MulDiv(15, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(expected, logFont.lfHeight);
+    EXPECT_STREQ(L"Tahoma", logFont.lfFaceName);
 }
 
 TEST(Messages, MessageBoxHasTheApplicationNameAsCaption)

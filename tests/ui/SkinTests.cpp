@@ -146,6 +146,26 @@ TEST_F(Skin, MainWindowTabsBannerAndPageInAScreenshot)
     main.DestroyWindow();
 }
 
+TEST_F(Skin, BannerWithoutABitmapKeepsTheHeightItIsGiven)
+{
+    class Plain : public SkinDialog {
+    public:
+        Plain() : SkinDialog(IDD_MAIN) {}
+        BannerStatic m_banner;
+
+    protected:
+        void DoDataExchange(DataExchange& dx) override { dx.Control(IDC_MAIN_BANNER, m_banner); }
+    } main;
+    ASSERT_TRUE(main.Create());
+    HWND banner = main.m_banner.Handle();
+    RECT before = main.GetChildRect(banner);
+    EXPECT_NE(0, before.left) << "not moved when attached";
+    MoveWindow(banner, 0, 0, 200, 57, TRUE);
+    EXPECT_EQ(57, main.GetChildRect(banner).bottom);
+    EXPECT_EQ(0, main.m_banner.GetBitmapHeight());
+    main.DestroyWindow();
+}
+
 TEST_F(Skin, TopLevelDialogIsFilledWithoutAFrame)
 {
     SkinDialog dialog(IDD_SET_PASSWORD);
