@@ -32,11 +32,14 @@ Dialog::~Dialog()
 
 HWND Dialog::OwnerWindow() const
 {
-    if (m_parent && m_parent->Handle())
-        return m_parent->Handle();
-    WinApp* app = WinApp::Current();
-    Wnd* main = app ? app->GetMainWnd() : nullptr;
-    return main && main != this ? main->Handle() : nullptr;
+    HWND owner = m_parent ? m_parent->Handle() : nullptr;
+    if (!owner) {
+        WinApp* app = WinApp::Current();
+        Wnd* main = app ? app->GetMainWnd() : nullptr;
+        owner = main && main != this ? main->Handle() : nullptr;
+    }
+    // A modal dialog run from a page belongs to the page's top-level window, which it disables.
+    return owner ? GetAncestor(owner, GA_ROOT) : nullptr;
 }
 
 bool Dialog::Create(Wnd* parent)
@@ -73,7 +76,9 @@ INT_PTR Dialog::DoModal()
         if (ownerDisabled)
             EnableWindow(owner, FALSE);
         ShowWindow(m_hwnd, SW_SHOWNORMAL);
-        m_modalResult = RunModalLoop(0);
+        // WM_QUIT (handed on to the outer loop) ends the dialog as a cancel.
+        if (RunModalLoop(0) == -1 && m_modalResult == -1)
+            m_modalResult = IDCANCEL;
     }
     // Enable the owner before the dialog goes, so that activation returns to it.
     if (ownerDisabled)

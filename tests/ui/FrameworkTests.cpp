@@ -257,6 +257,28 @@ TEST(Dialog, ModalDialogIsCentredOverItsOwnerUnlessItMovedItself)
     EXPECT_EQ(40, placed.top);
 }
 
+TEST(Dialog, ModalDialogOfAPageDisablesThePagesWindowAndQuitCancelsIt)
+{
+    Dialog main(IDD_MAIN);
+    ASSERT_TRUE(main.Create());
+    Dialog page(IDD_FILTERS_PAGE, &main);
+    ASSERT_TRUE(page.Create());
+    HWND owner = nullptr;
+    bool mainDisabled = false;
+    ScriptedDialog<Dialog> dialog([&](ScriptedDialog<Dialog>& d) {
+        owner = GetWindow(d.Handle(), GW_OWNER);
+        mainDisabled = !IsWindowEnabled(main.Handle());
+        PostQuitMessage(5);
+    }, IDD_FILTER_SCOPE, &page);
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_EQ(main.Handle(), owner);
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_TRUE(IsWindowEnabled(main.Handle()));
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT handed on";
+    main.DestroyWindow();
+}
+
 TEST(Dialog, EndDialogDuringInitialisationNeverShowsTheDialog)
 {
     class EndsAtOnce : public Dialog {
