@@ -2,7 +2,6 @@
 
 #include "Controls.h"
 #include "DataExchange.h"
-#include "GdiObjects.h"
 #include "Dialog.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
@@ -186,28 +185,6 @@ TEST(Messages, FormattingReplacesEveryPercentOneOnce)
     EXPECT_EQ(L"Global Transparency: 35%", FormatResString(IDS_GLOBAL_LABEL, L"35%"));
 }
 
-TEST(Font, PointFontIsSizedForTheScreen)
-{
-    Font font;
-    ASSERT_TRUE(font.CreatePointFont(150, L"Tahoma"));
-    LOGFONTW logFont{};
-    GetObjectW(font.get(), sizeof(logFont), &logFont);
-    HDC screen = GetDC(nullptr);
-    int expected = -MulDiv(15, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(expected, logFont.lfHeight);
-    EXPECT_STREQ(L"Tahoma", logFont.lfFaceName);
-}
-
-TEST(Messages, MessageBoxHasTheApplicationNameAsCaption)
-{
-    MessageBoxWatcher watcher;
-    EXPECT_EQ(IDOK, AppMessageBox(IDS_PASSWORD_RETRY, MB_OK | MB_ICONEXCLAMATION));
-    ASSERT_EQ(1u, watcher.Seen().size());
-    EXPECT_EQ(L"Paneveil", watcher.Seen()[0].caption);
-    EXPECT_EQ(L"Incorrect password, please try again.", watcher.Seen()[0].text);
-}
-
 // A dialog that places itself while it initialises.
 class SelfPlacingDialog : public Dialog {
 public:
@@ -284,7 +261,6 @@ TEST(Dialog, EndDialogDuringInitialisationNeverShowsTheDialog)
     class EndsAtOnce : public Dialog {
     public:
         EndsAtOnce() : Dialog(IDD_FILTER_SCOPE) {}
-        bool m_wasVisible = false;
         BOOL OnInitDialog() override
         {
             EndDialog(IDCANCEL);
