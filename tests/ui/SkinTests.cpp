@@ -229,6 +229,27 @@ TEST_F(Skin, TabsAndClickableIconsShowTheHandCursor)
     main.DestroyWindow();
 }
 
+TEST_F(Skin, LayoutRunsAtInitialisationAndOnEveryResize)
+{
+    class Counting : public SkinDialog {
+    public:
+        Counting() : SkinDialog(IDD_SET_PASSWORD) {}
+        int m_layouts = 0;
+        bool m_brushAtFirstLayout = false;
+        void LayoutControls() override
+        {
+            if (m_layouts++ == 0)
+                m_brushAtFirstLayout = bool(m_backgroundBrush);
+        }
+    } dialog;
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_EQ(1, dialog.m_layouts);
+    EXPECT_TRUE(dialog.m_brushAtFirstLayout) << "the brush exists before the first layout";
+    SetWindowPos(dialog.Handle(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(2, dialog.m_layouts);
+    dialog.DestroyWindow();
+}
+
 TEST_F(Skin, InitialisationScalesToTheApplicationFont)
 {
     LOGFONTW large{};

@@ -13,7 +13,8 @@ void BannerStatic::PreSubclassWindow()
     if (!m_bitmap)
         return;
     BITMAP description{};
-    GetObjectW(m_bitmap.get(), sizeof(description), &description);
+    if (GetObjectW(m_bitmap.get(), sizeof(description), &description) != sizeof(description))
+        return;
     RECT client = GetClientRect();
     int clientHeight = client.bottom - client.top;
     if (clientHeight != description.bmHeight)
