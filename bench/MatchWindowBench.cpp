@@ -17,6 +17,9 @@ volatile long g_allocations = 0;
 
 } // namespace
 
+// GNU ld's --wrap routes every malloc, calloc and realloc of the program through these; other
+// toolchains count operator new only.
+#if defined(__GNUC__)
 extern "C" {
 void* __real_malloc(size_t size);
 void* __real_calloc(size_t count, size_t size);
@@ -40,19 +43,25 @@ void* __wrap_realloc(void* block, size_t size)
     return __real_realloc(block, size);
 }
 }
+#define PV_RAW_MALLOC __real_malloc
+constexpr long kCountedByProbe = 3;   // malloc, new, AddFilter's new
+#else
+#define PV_RAW_MALLOC std::malloc
+constexpr long kCountedByProbe = 2;   // new, AddFilter's new
+#endif
 
 // Counted directly as well, in case the C++ runtime's operator new does not reach malloc
 // through a wrapped reference.
 void* operator new(size_t size)
 {
     InterlockedIncrement(&g_allocations);
-    return __real_malloc(size ? size : 1);
+    return PV_RAW_MALLOC(size ? size : 1);
 }
 
 void* operator new(size_t size, const std::nothrow_t&) noexcept
 {
     InterlockedIncrement(&g_allocations);
-    return __real_malloc(size ? size : 1);
+    return PV_RAW_MALLOC(size ? size : 1);
 }
 
 void operator delete(void* block) noexcept
@@ -181,6 +190,7 @@ int wmain()
     const long seen = g_allocations - before;
     std::free(block);
     delete object;
-    std::printf("\ncounter check: malloc + new + AddFilter counted %ld allocations (expect 3)\n", seen);
-    return allCorrect && seen == 3 ? 0 : 1;
+    std::printf("\ncounter check: malloc + new + AddFilter counted %ld allocations (expect %ld)\n", seen,
+                kCountedByProbe);
+    return allCorrect && seen == kCountedByProbe ? 0 : 1;
 }
