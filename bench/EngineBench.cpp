@@ -16,18 +16,23 @@ namespace {
 
 // Every SetLayeredWindowAttributes call of the engine goes through this program's import
 // table (the engine is linked in statically); the bench swaps the entry for a counter.
+#if defined(__GNUC__)
 extern "C" decltype(&SetLayeredWindowAttributes) g_importedSetLayered asm("__imp__SetLayeredWindowAttributes@16");
 decltype(&SetLayeredWindowAttributes) g_realSetLayered = nullptr;
+#endif
 volatile LONG g_setLayeredCalls = 0;
 
+#if defined(__GNUC__)
 BOOL WINAPI CountingSetLayered(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
     InterlockedIncrement(&g_setLayeredCalls);
     return g_realSetLayered(window, key, alpha, flags);
 }
+#endif
 
 bool InstallCounter()
 {
+#if defined(__GNUC__)
     DWORD oldProtection = 0;
     if (!VirtualProtect(&g_importedSetLayered, sizeof g_importedSetLayered, PAGE_READWRITE, &oldProtection))
         return false;
@@ -35,6 +40,9 @@ bool InstallCounter()
     g_importedSetLayered = CountingSetLayered;
     VirtualProtect(&g_importedSetLayered, sizeof g_importedSetLayered, oldProtection, &oldProtection);
     return true;
+#else
+    return false;
+#endif
 }
 
 double Seconds()
