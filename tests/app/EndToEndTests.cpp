@@ -1,0 +1,468 @@
+// Drives the real Paneveil.exe: starts it in the test run's prefix with a data file written
+// here, works it through window messages (clicks, keys, the tray callback, the hotkey) and
+// watches a window of another process, made by the window helper, gain and lose its alpha.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "DataFile.h"
+#include "HelperProcess.h"
+#include "PaneveilDriver.h"
+#include "PasswordDigest.h"
+#include "StartupSupport.h"
+
+namespace {
+
+// Ids of the program's templates and menu.
+constexpr int kGlobalTab = 1009, kFiltersTab = 1010, kSettingsTab = 1011, kAboutTab = 1013;
+constexpr int kFooter = 1015;
+constexpr int kGlobalLabel = 1025, kGlobalSlider = 1042;
+constexpr int kPasswordEdit = 1075;
+constexpr WPARAM kMenuShow = 32771, kMenuExit = 32772, kMenuToggle = 32773;
+constexpr wchar_t kPromptCaption[] = L"Paneveil / Need Password";
+
+// Alpha values for percentages, as the engine computes them.
+constexpr int kOpaque = -1;   // the helper's "not layered"
+constexpr int kAlpha40 = 153, kAlpha20 = 204, kAlpha50 = 127;
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteFileW(DataFilePath().c_str());
+        RemoveGlobalAtomReferences(kRunningAtomName);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
+        ASSERT_TRUE(m_helper.IsRunning());
+        m_target = m_helper.Create("PvEndToEndTarget", "End-to-end target");
+        ASSERT_NE(m_target, nullptr);
+        m_helper.Show(m_target);
+    }
+
+    void TearDown() override
+    {
+        m_helper.Destroy(m_target);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
+        DeleteFileW(DataFilePath().c_str());
+        RemoveGlobalAtomReferences(kRunningAtomName);
+    }
+
+    // Writes the data file from the defaults as changed by `change`.
+    static void WriteDataFile(const std::function<void(Settings&)>& change)
+    {
+        Settings settings;
+        settings.Reset();
+        change(settings);
+        FilterList filters;
+        ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, filters));
+    }
+    static Settings ReadSettings()
+    {
+        Settings settings;
+        settings.Reset();
+        FilterList filters;
+        LoadDataFile(DataFilePath().c_str(), settings, filters);
+        return settings;
+    }
+    static void WritePassword(const wchar_t* password)
+    {
+        WriteDataFile([&](Settings& s) { ComputePasswordDigest(password, s.passwordDigest); });
+    }
+
+    // True once the target window has the alpha (kOpaque: not layered).
+    bool TargetReaches(int alpha, DWORD timeoutMilliseconds = 3000)
+    {
+        return m_helper.Wait(m_target, alpha, timeoutMilliseconds) >= 0;
+    }
+    int TargetAlpha()
+    {
+        const HelperProcess::Layering layering = m_helper.Query(m_target);
+        return (layering.exStyle & WS_EX_LAYERED) ? layering.alpha : kOpaque;
+    }
+
+    // Answers the password prompt with `password`; returns the message box text that follows
+    // (empty when none came).
+    std::wstring AnswerPrompt(PaneveilProcess& paneveil, HWND prompt, const wchar_t* password)
+    {
+        TypeText(prompt, kPasswordEdit, password);
+        ClickButton(prompt, IDOK);
+        std::wstring text;
+        HWND box = paneveil.WaitForMessageBox(&text, 1500);
+        if (box)
+            ClickButton(box, IDOK);
+        return text;
+    }
+
+    static void Exit(HWND mainWindow) { PostMessageW(mainWindow, WM_COMMAND, kMenuExit, 0); }
+
+    HelperProcess m_helper;
+    HWND m_target = nullptr;
+};
+
+TEST_F(EndToEnd, FirstStartShowsGlobalPageAndTheCloseBoxEndsEverything)
+{
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND main = paneveil.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    const HWND page = VisiblePage(main);
+    ASSERT_NE(page, nullptr);
+    EXPECT_NE(GetDlgItem(page, kGlobalSlider), nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(page, kGlobalLabel)), L"Global Transparency: 40%");
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+
+    const std::wstring footer = WindowText(GetDlgItem(main, kFooter));
+    EXPECT_NE(footer.find(L'\u00A9'), std::wstring::npos) << "footer: " << std::string(footer.begin(), footer.end());
+    EXPECT_EQ(footer.find(L"(C)"), std::wstring::npos);
+
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+}
+
+TEST_F(EndToEnd, ScreenshotsOfEveryPage)
+{
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND main = paneveil.MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const struct {
+        int tab;
+        const wchar_t* name;
+    } pages[] = {{kGlobalTab, L"page-global"}, {kFiltersTab, L"page-filters"}, {kSettingsTab, L"page-settings"},
+                 {kAboutTab, L"page-about"}};
+    HWND previous = nullptr;
+    for (const auto& p : pages) {
+        ClickButton(main, p.tab);
+        ASSERT_TRUE(WaitFor([&] {
+            const HWND page = VisiblePage(main);
+            return page && page != previous;
+        }) || p.tab == kGlobalTab);
+        previous = VisiblePage(main);
+        Sleep(400);   // let the page paint
+        EXPECT_FALSE(SaveScreenshot(main, p.name).empty());
+    }
+    // The whole screen: the helper's window blended under the compositor.
+    EXPECT_FALSE(SaveScreenshot(GetDesktopWindow(), L"desktop").empty());
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+}
+
+TEST_F(EndToEnd, SecondStartShowsTheHiddenWindow)
+{
+    PaneveilProcess first;
+    ASSERT_TRUE(first.Start(L"/b"));
+    const HWND main = first.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    EXPECT_FALSE(IsVisible(main));
+
+    PaneveilProcess second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    Exit(main);
+    ASSERT_TRUE(first.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+}
+
+TEST_F(EndToEnd, SecondStartWithSwitchShowsNothing)
+{
+    PaneveilProcess first;
+    ASSERT_TRUE(first.Start(L"/b"));
+    const HWND main = first.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+
+    PaneveilProcess second;
+    ASSERT_TRUE(second.Start(L"/B"));
+    EXPECT_TRUE(second.WaitForExit());
+    Sleep(500);
+    EXPECT_FALSE(IsVisible(main));
+    EXPECT_TRUE(second.FindWindows(L"Paneveil").empty());
+    Exit(main);
+    ASSERT_TRUE(first.WaitForExit());
+}
+
+TEST_F(EndToEnd, SliderTracksLabelAndAppliesAtTheEnd)
+{
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND main = paneveil.MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const HWND page = VisiblePage(main);
+    const HWND slider = GetDlgItem(page, kGlobalSlider);
+    const HWND label = GetDlgItem(page, kGlobalLabel);
+    ASSERT_NE(slider, nullptr);
+    auto scroll = [&](int code, int position) {
+        SendMessageW(slider, TBM_SETPOS, TRUE, position);
+        SendMessageW(page, WM_HSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(slider));
+    };
+
+    // Dragging: the label follows, the windows and the file do not.
+    scroll(TB_THUMBTRACK, 60);
+    scroll(TB_THUMBTRACK, 20);
+    EXPECT_EQ(WindowText(label), L"Global Transparency: 20%");
+    Sleep(300);
+    EXPECT_EQ(TargetAlpha(), kAlpha40);
+
+    // Releasing the thumb applies and saves.
+    scroll(TB_ENDTRACK, 20);
+    EXPECT_TRUE(TargetReaches(kAlpha20));
+    EXPECT_EQ(ReadSettings().globalTransparency, 20);
+
+    // The leftmost position is "Disabled": the window becomes opaque.
+    scroll(TB_THUMBTRACK, 0);
+    EXPECT_EQ(WindowText(label), L"Global Transparency: Disabled");
+    scroll(TB_ENDTRACK, 0);
+    EXPECT_TRUE(TargetReaches(kOpaque));
+    EXPECT_EQ(ReadSettings().globalTransparency, 0);
+
+    // Without super-trans mode the slider ends at 80.
+    EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), 80);
+
+    // A key press moves one step and applies through the control's own end-of-track.
+    scroll(TB_ENDTRACK, 50);
+    ASSERT_TRUE(TargetReaches(kAlpha50));
+    PostMessageW(slider, WM_KEYDOWN, VK_RIGHT, 0);
+    PostMessageW(slider, WM_KEYUP, VK_RIGHT, 0xC0000001);
+    EXPECT_TRUE(WaitFor([&] { return ReadSettings().globalTransparency == 51; }));
+    EXPECT_EQ(WindowText(label), L"Global Transparency: 51%");
+    EXPECT_TRUE(TargetReaches(124));   // 255 - 0.51 * 255, truncated
+
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+}
+
+TEST_F(EndToEnd, TrayMenuAndHotkeyToggleTheEngine)
+{
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start(L"/b"));
+    const HWND main = paneveil.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const UINT trayMessage = RegisterWindowMessageW(L"WM_PV_TRAY");
+
+    // The menu opens on a right click and closes again on Esc without doing anything.
+    PostMessageW(main, trayMessage, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    }));
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
+    EXPECT_EQ(TargetAlpha(), kAlpha40);
+
+    PostMessageW(main, WM_COMMAND, kMenuToggle, 0);
+    EXPECT_TRUE(TargetReaches(kOpaque));
+    PostMessageW(main, WM_HOTKEY, 0, 0);
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+    PostMessageW(main, WM_HOTKEY, 0, 0);
+    EXPECT_TRUE(TargetReaches(kOpaque));
+    PostMessageW(main, WM_COMMAND, kMenuToggle, 0);
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+    EXPECT_FALSE(IsVisible(main));
+
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+}
+
+TEST_F(EndToEnd, PasswordTwoWrongEntriesThenTheRightOne)
+{
+    WritePassword(L"secret");
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
+    ASSERT_NE(prompt, nullptr);
+    const HWND main = paneveil.MainWindow();
+    EXPECT_FALSE(IsVisible(main));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(prompt, IDOK)));
+
+    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"wrong"), L"Incorrect password, please try again.");
+    // Letter case counts.
+    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"Secret"), L"Incorrect password, please try again.");
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"secret"), L"");
+    EXPECT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+
+    // With the window visible nothing asks: the hotkey and Exit act at once.
+    PostMessageW(main, WM_HOTKEY, 0, 0);
+    EXPECT_TRUE(TargetReaches(kOpaque));
+    EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+}
+
+TEST_F(EndToEnd, PasswordThreeWrongEntriesEndTheProgram)
+{
+    WritePassword(L"secret");
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
+    ASSERT_NE(prompt, nullptr);
+    const HWND main = paneveil.MainWindow();
+    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"one"), L"Incorrect password, please try again.");
+    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"two"), L"Incorrect password, please try again.");
+    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"three"), L"Incorrect password, operation abort.");
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+    // The engine never started: it would have left its atom had it run in hook mode and the
+    // run not ended cleanly, and the window was never layered.
+    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+}
+
+TEST_F(EndToEnd, PasswordGatesHiddenOperationsAndNeverStacksPrompts)
+{
+    WritePassword(L"secret");
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start(L"/b"));
+    const HWND main = paneveil.MainWindow();
+    ASSERT_NE(main, nullptr);
+    // Started with /b: no prompt, and the engine runs.
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
+
+    PostMessageW(main, WM_HOTKEY, 0, 0);
+    const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
+    ASSERT_NE(prompt, nullptr);
+    PostMessageW(main, WM_HOTKEY, 0, 0);
+    PostMessageW(main, WM_COMMAND, kMenuShow, 0);
+    Sleep(500);
+    EXPECT_EQ(paneveil.FindWindows(kPromptCaption).size(), 1u);
+    ClickButton(prompt, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return paneveil.FindWindows(kPromptCaption).empty(); }));
+    // Refused: the engine kept running and nothing was shown.
+    EXPECT_EQ(TargetAlpha(), kAlpha40);
+    EXPECT_FALSE(IsVisible(main));
+
+    // Exit asks too; the right password lets it through.
+    PostMessageW(main, WM_COMMAND, kMenuExit, 0);
+    const HWND exitPrompt = paneveil.WaitForWindow(kPromptCaption);
+    ASSERT_NE(exitPrompt, nullptr);
+    EXPECT_EQ(AnswerPrompt(paneveil, exitPrompt, L"secret"), L"");
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+}
+
+TEST_F(EndToEnd, SafeModeOfferYesTurnsSafeModeOn)
+{
+    WriteDataFile([](Settings&) {});
+    GlobalAddAtomW(kRunningAtomName);
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    std::wstring text;
+    const HWND box = paneveil.WaitForMessageBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
+    ClickButton(box, IDYES);
+    const HWND main = paneveil.MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    EXPECT_EQ(ReadSettings().safeMode, 1);
+    // Safe mode sweeps by timer and never marks its run with the atom.
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+}
+
+TEST_F(EndToEnd, SafeModeOfferNoKeepsHookMode)
+{
+    WriteDataFile([](Settings&) {});
+    GlobalAddAtomW(kRunningAtomName);
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND box = paneveil.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    ClickButton(box, IDNO);
+    const HWND main = paneveil.MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+    EXPECT_EQ(ReadSettings().safeMode, 0);
+    EXPECT_NE(GlobalFindAtomW(kRunningAtomName), 0);
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+    // An orderly exit after hook mode removes every reference, the old one included.
+    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+
+    PaneveilProcess again;
+    ASSERT_TRUE(again.Start());
+    const HWND mainAgain = again.MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(mainAgain); }));
+    EXPECT_EQ(again.WaitForMessageBox(nullptr, 300), nullptr);
+    Exit(mainAgain);
+    ASSERT_TRUE(again.WaitForExit());
+}
+
+class FontSizeOverride : public EndToEnd {
+protected:
+    SIZE MainWindowSize(DWORD fontSize)
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
+        if (fontSize != 0) {
+            HKEY key = nullptr;
+            RegCreateKeyExW(HKEY_CURRENT_USER, kHiddenFontKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+            RegSetValueExW(key, L"FontSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&fontSize), sizeof fontSize);
+            RegCloseKey(key);
+        }
+        PaneveilProcess paneveil;
+        SIZE size{};
+        if (!paneveil.Start(L"/b"))
+            return size;
+        const HWND main = paneveil.MainWindow();
+        RECT rect{};
+        // The window is created at its final size before it could be shown.
+        if (main && WaitFor([&] { return TargetAlpha() == kAlpha40; })) {
+            GetWindowRect(main, &rect);
+            size = {rect.right - rect.left, rect.bottom - rect.top};
+        }
+        Exit(main);
+        paneveil.WaitForExit();
+        return size;
+    }
+};
+
+TEST_F(FontSizeOverride, LargerFontGrowsTheWindowAndHundredActsAsSeventyTwo)
+{
+    const SIZE normal = MainWindowSize(0);
+    const SIZE twelve = MainWindowSize(12);
+    const SIZE twentyFour = MainWindowSize(24);
+    const SIZE seventyTwo = MainWindowSize(72);
+    const SIZE hundred = MainWindowSize(100);
+    ASSERT_GT(normal.cx, 0);
+    EXPECT_GT(twelve.cx, normal.cx);
+    EXPECT_GT(twelve.cy, normal.cy);
+    EXPECT_GT(twentyFour.cx, twelve.cx);
+    EXPECT_GT(twentyFour.cy, twelve.cy);
+    // Proportional: twice the points give roughly twice the growth over the frame.
+    EXPECT_NEAR(static_cast<double>(twentyFour.cx) / twelve.cx, 2.0, 0.35);
+    EXPECT_EQ(hundred.cx, seventyTwo.cx);
+    EXPECT_EQ(hundred.cy, seventyTwo.cy);
+    EXPECT_GT(seventyTwo.cx, twentyFour.cx);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: app_end_to_end_tests <path of Paneveil.exe>\n");
+        return 2;
+    }
+    SetProgramPath(argv[1]);
+    return RUN_ALL_TESTS();
+}
