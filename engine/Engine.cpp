@@ -1,0 +1,202 @@
+#include "Engine.h"
+
+#include <cwchar>
+
+#include "PVDLL.h"
+#include "PathUtil.h"
+#include "WindowAlpha.h"
+
+namespace {
+
+constexpr wchar_t kRunningAtom[] = L"PV_RUNNING_ATOM";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Paneveil";
+constexpr DWORD kWorkerWaitMilliseconds = 5000;
+
+// A thread timer carries no user data, so the timer procedure finds its engine here.
+Engine* g_safeModeEngine = nullptr;
+
+} // namespace
+
+bool IsRunningAtomPresent()
+{
+    return GlobalFindAtomW(kRunningAtom) != 0;
+}
+
+void RemoveRunningAtom()
+{
+    // Start adds a reference each time; delete until none is left, or a delete fails.
+    for (ATOM atom = GlobalFindAtomW(kRunningAtom); atom != 0; atom = GlobalFindAtomW(kRunningAtom)) {
+        if (GlobalDeleteAtom(atom) != 0)
+            break;
+    }
+}
+
+bool BuildAutoStartValue(const wchar_t* programPath, wchar_t (&value)[kAutoStartValueCapacity])
+{
+    value[0] = L'\0';
+    const size_t length = programPath ? wcslen(programPath) : 0;
+    if (length == 0 || length >= kPathCapacity)
+        return false;
+    wmemcpy(value, programPath, length + 1);
+    // The buffer has room for the quotes and the switch of the longest path.
+    QuoteIfHasSpace(value, kAutoStartValueCapacity);
+    wcscat(value, L" /b");
+    return true;
+}
+
+Engine::Engine(const wchar_t* dataFile)
+{
+    settings.Reset();
+    windowMessage = RegisterWindowMessageW(L"WM_PANEVEIL");
+    if (dataFile) {
+        if (wcslen(dataFile) < kPathCapacity)
+            wcscpy(dataFilePath, dataFile);
+    } else {
+        BuildDataFilePath(dataFilePath);
+    }
+    m_workerReady.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+}
+
+Engine::~Engine()
+{
+    Stop();
+}
+
+bool Engine::LoadDataFile()
+{
+    return ::LoadDataFile(dataFilePath, settings, filters);
+}
+
+bool Engine::SaveDataFile()
+{
+    return ::SaveDataFile(dataFilePath, settings, filters);
+}
+
+bool Engine::IsRunning() const
+{
+    return workerThreadId != 0 || safeModeTimer != 0;
+}
+
+bool Engine::Start()
+{
+    Stop();
+    if (settings.safeMode) {
+        g_safeModeEngine = this;
+        safeModeTimer = SetTimer(nullptr, 0, 100, SafeModeTimerProc);
+        return true;
+    }
+
+    GlobalAddAtomW(kRunningAtom);
+    SweepWindows(false);
+
+    // Suspended, so that the handle is stored before the worker could ever take it.
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, WorkerThreadProc, this, CREATE_SUSPENDED, &threadId);
+    if (!thread)
+        return false;
+    workerThread.store(thread);
+    workerThreadId = threadId;
+    ResetEvent(m_workerReady.get());
+    ResumeThread(thread);
+
+    // A window shown before the worker has a message queue would be lost: hook only once the
+    // queue exists (or the worker has ended, or it takes unreasonably long).
+    const HANDLE waits[] = {m_workerReady.get(), thread};
+    WaitForMultipleObjects(m_workerReady ? 2 : 1, m_workerReady ? waits : waits + 1, FALSE,
+                           kWorkerWaitMilliseconds);
+    PV_Hook(workerThreadId, windowMessage);
+    return true;
+}
+
+DWORD WINAPI Engine::WorkerThreadProc(LPVOID parameter)
+{
+    auto* engine = static_cast<Engine*>(parameter);
+    if (!engine)
+        return 0;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);   // creates the queue
+    if (engine->m_workerReady)
+        SetEvent(engine->m_workerReady.get());
+
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == engine->windowMessage)
+            engine->ProcessWindow(reinterpret_cast<HWND>(msg.wParam), msg.lParam != 0);
+    }
+    // Stop may have taken the handle already; then it is Stop's to close.
+    if (HANDLE self = engine->workerThread.exchange(nullptr))
+        CloseHandle(self);
+    return 0;
+}
+
+void CALLBACK Engine::SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_safeModeEngine)
+        g_safeModeEngine->SweepWindows(false);
+}
+
+bool Engine::Stop()
+{
+    if (safeModeTimer == 0 && workerThreadId == 0)
+        return true;
+
+    RemoveRunningAtom();
+    PV_Unhook();
+    if (workerThreadId != 0) {
+        PostThreadMessageW(workerThreadId, WM_QUIT, 0, 0);
+        workerThreadId = 0;
+    }
+    // Whoever exchanges the handle out owns it, so it is closed exactly once and never used
+    // after the worker closed it.
+    if (HANDLE thread = workerThread.exchange(nullptr)) {
+        if (WaitForSingleObject(thread, kWorkerWaitMilliseconds) == WAIT_TIMEOUT)
+            TerminateThread(thread, 0);
+        CloseHandle(thread);
+    }
+    if (safeModeTimer != 0) {
+        KillTimer(nullptr, safeModeTimer);
+        safeModeTimer = 0;
+        if (g_safeModeEngine == this)
+            g_safeModeEngine = nullptr;
+    }
+    SweepWindows(true);
+    return true;
+}
+
+void Engine::WriteAutoStartValue()
+{
+    HKEY rawKey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_WRITE, &rawKey) != ERROR_SUCCESS)
+        return;
+    UniqueRegistryKey key(rawKey);
+    if (!settings.autoStart) {
+        RegDeleteValueW(key.get(), kRunValue);
+        return;
+    }
+    wchar_t program[kPathCapacity] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, program, kPathCapacity);
+    wchar_t value[kAutoStartValueCapacity];
+    // A cut path would start the wrong program, or none.
+    if (length == 0 || length >= kPathCapacity || !BuildAutoStartValue(program, value))
+        return;
+    RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
+
+bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows)
+{
+    if (!settings.superTransMode && settings.globalTransparency > kMaxTransparencyWithoutSuperTrans)
+        settings.globalTransparency = kMaxTransparencyWithoutSuperTrans;
+    if (reapplyWindows && !settings.safeMode) {
+        SweepWindows(false);
+        if (!IsRunning())
+            Start();
+    }
+    if (updateAutoStart)
+        WriteAutoStartValue();
+    if (restartEngine) {
+        Stop();
+        Start();
+    }
+    return SaveDataFile();
+}

@@ -1,0 +1,64 @@
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <cstdint>
+
+#include "DataFile.h"
+#include "FilterList.h"
+#include "Settings.h"
+#include "UniqueHandle.h"
+
+// The global atom "PV_RUNNING_ATOM" marks that hook mode runs; an abnormal end leaves it behind.
+bool IsRunningAtomPresent();
+// Deletes every reference to the atom, however many times it was added.
+void RemoveRunningAtom();
+
+// The autostart value: the program path (quoted when it has a blank), a blank and /b.
+constexpr size_t kAutoStartValueCapacity = 2 + (kPathCapacity - 1) + 3 + 1;
+
+// Builds the autostart value for `programPath`; false (and `value` empty) when the path is empty
+// or too long for a full path.
+bool BuildAutoStartValue(const wchar_t* programPath, wchar_t (&value)[kAutoStartValueCapacity]);
+
+// Keeps every top-level window at the transparency the settings and filters ask for, in hook
+// mode (PVDLL posts shown and hidden windows to a worker thread) or in safe mode (a 100 ms timer
+// on the calling thread sweeps all windows). Every operation runs on the user-interface thread.
+class Engine {
+public:
+    // The pages read and write these two directly, then call ApplySettings.
+    Settings settings;
+    FilterList filters;
+
+    wchar_t dataFilePath[kPathCapacity] = {};
+    UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
+    std::atomic<HANDLE> workerThread{nullptr};     // owned by whichever side exchanges it out
+    DWORD workerThreadId = 0;                      // 0 unless hook mode runs
+    UINT_PTR safeModeTimer = 0;                    // 0 unless safe mode runs
+
+    // Without a path, the data file is Documents\Kestro\Paneveil\Paneveil.dat.
+    explicit Engine(const wchar_t* dataFile = nullptr);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    bool LoadDataFile();
+    bool SaveDataFile();
+
+    bool Start();
+    bool Stop();
+    bool IsRunning() const;
+    bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
+
+    bool SweepWindows(bool restore);
+    // True if the window was changed or already had the wanted alpha; false if left alone.
+    bool ProcessWindow(HWND window, bool restore);
+    bool SetWindowTransparency(HWND window, uint8_t percentage);
+
+private:
+    static DWORD WINAPI WorkerThreadProc(LPVOID parameter);
+    static void CALLBACK SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD);
+    static BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM parameter);
+    void WriteAutoStartValue();
+
+    UniqueKernelHandle m_workerReady;   // set by the worker once its message queue exists
+};

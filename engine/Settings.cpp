@@ -1,0 +1,26 @@
+#include "Settings.h"
+#include "FilterList.h"
+#include "RecordIo.h"
+
+#include <cstring>
+
+void Settings::Reset()
+{
+    std::memset(this, 0, sizeof(*this));
+    size = sizeof(Settings);
+    globalTransparency = kDefaultTransparency;
+}
+
+bool Settings::ReadFromFile(HANDLE file)
+{
+    const bool read = ReadSelfSizedRecord(file, this, sizeof(Settings));
+    // Also after a short read: the bytes that did arrive are kept and must be in range.
+    if (globalTransparency > kMaxTransparency)
+        globalTransparency = kDefaultTransparency;
+    return read;
+}
+
+bool Settings::WriteToFile(HANDLE file) const
+{
+    return WriteExactly(file, this, sizeof(Settings));
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include "FilterList.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// A folder of its own under the Wine prefix's temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return m_path; }
+    std::wstring File(const wchar_t* name) const { return m_path + L"\\" + name; }
+    std::vector<std::wstring> FileNames() const;
+
+private:
+    std::wstring m_path;
+};
+
+bool ReadWholeFile(const std::wstring& path, Bytes& bytes);
+bool WriteWholeFile(const std::wstring& path, const Bytes& bytes);
+
+// The list's entries front to back, as (pattern, transparency), read through its own writer.
+std::vector<std::pair<std::wstring, int>> ListEntries(FilterList& list);
+// Only the patterns, front to back.
+std::vector<std::wstring> ListPatterns(FilterList& list);

@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Engine.h"
+#include "HelperProcess.h"
+#include "ProcessImage.h"
+
+namespace {
+
+constexpr int kUntouched = -1;   // not layered
+
+// A folder of the test's own under the prefix's temp folder, removed again at the end.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        wchar_t base[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, base);
+        m_path = std::wstring(base) + L"pv_window_tests_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(m_path.c_str(), nullptr);
+    }
+    ~TempFolder()
+    {
+        for (const std::wstring& file : m_files)
+            DeleteFileW(file.c_str());
+        RemoveDirectoryW(m_path.c_str());
+    }
+    std::wstring File(const std::wstring& name)
+    {
+        m_files.push_back(m_path + L"\\" + name);
+        return m_files.back();
+    }
+
+private:
+    std::wstring m_path;
+    std::vector<std::wstring> m_files;
+};
+
+// One engine against the windows of one helper process. A window titled "PvMarker" always
+// gets alpha 127 through a filter of its own: once it has it, every event posted before it has
+// been processed, so a window that is to stay untouched can be checked without sleeping.
+class EngineWindows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_helper.IsRunning());
+        ASSERT_TRUE(m_engine.filters.AddFilter(L"PvMarker", 50));
+        m_marker = m_helper.Create("PvMarkerClass", "PvMarker");
+        ASSERT_NE(m_marker, nullptr);
+    }
+    void TearDown() override
+    {
+        m_engine.Stop();
+        for (HWND window : m_windows)
+            m_helper.Destroy(window);
+        m_helper.Destroy(m_marker);
+        RemoveRunningAtom();
+    }
+
+    HWND Create(const std::string& className, const std::string& title, bool colorKey = false)
+    {
+        HWND window = m_helper.Create(className, title, colorKey);
+        m_windows.push_back(window);
+        return window;
+    }
+    // Hides the marker until it is opaque, then shows it and waits for its alpha: every event
+    // posted before has then been processed.
+    bool Sync()
+    {
+        m_helper.Hide(m_marker);
+        return m_helper.Wait(m_marker, kUntouched) >= 0 && m_helper.ShowAndWait(m_marker, 127) >= 0;
+    }
+    int AlphaOf(HWND window)
+    {
+        const HelperProcess::Layering layering = m_helper.Query(window);
+        if (!(layering.exStyle & WS_EX_LAYERED))
+            return kUntouched;
+        return layering.got && layering.flags == LWA_ALPHA ? layering.alpha : -2;
+    }
+    // Waits for the expected alpha; an untouched window is checked once the marker went through.
+    void ExpectAlpha(HWND window, int alpha, const std::string& what)
+    {
+        if (alpha == kUntouched) {
+            ASSERT_TRUE(Sync()) << what;
+            EXPECT_EQ(AlphaOf(window), kUntouched) << what;
+        } else {
+            EXPECT_GE(m_helper.Wait(window, alpha), 0) << what << ": alpha " << AlphaOf(window);
+        }
+    }
+
+    TempFolder m_folder;
+    Engine m_engine{m_folder.File(L"Paneveil.dat").c_str()};
+    HelperProcess m_helper;
+    HWND m_marker = nullptr;
+    std::vector<HWND> m_windows;
+};
+
+struct ShowCase {
+    const char* what;
+    int global;
+    bool superTrans;
+    const wchar_t* filter;   // nullptr: none
+    int filterTransparency;
+    const char* className;
+    const char* title;
+    int alpha;
+};
+
+TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
+{
+    const ShowCase cases[] = {
+        {"global", 40, false, nullptr, 0, "PvPlain", "plain window", 153},
+        {"global 0 leaves it", 0, false, nullptr, 0, "PvPlain", "plain window", kUntouched},
+        {"global capped at 80", 95, false, nullptr, 0, "PvPlain", "plain window", 51},
+        {"filter on the title", 40, false, L"My Notes", 20, "PvPlain", "All My Notes", 204},
+        {"filter of 0 shields", 40, false, L"Shielded", 0, "PvPlain", "Shielded one", kUntouched},
+        {"filter capped at 80", 40, false, L"Very", 95, "PvPlain", "Very clear", 51},
+        {"filter with super-trans", 40, true, L"Very", 95, "PvPlain", "Very clear", 12},
+        {"untitled, by class", 0, false, L"PvUntitled", 30, "PvUntitled", "", 178},
+        {"titled, never by class", 0, false, L"PvTitled", 30, "PvTitled", "a title", kUntouched},
+        {"filter on the program path", 0, false, L"\\pv_window_helper.exe", 60, "PvPlain", "any", 102},
+        {"desktop Progman", 40, false, nullptr, 0, "Progman", "Program Manager", kUntouched},
+        {"desktop WorkerW", 40, false, nullptr, 0, "WorkerW", "", kUntouched},
+        {"tooltip", 40, false, nullptr, 0, "tooltips_class32", "", kUntouched},
+        {"filter reaches a tooltip", 40, false, L"tooltips_class32", 30, "tooltips_class32", "", 178},
+        {"filter reaches Progman", 40, false, L"Program Manager", 30, "Progman", "Program Manager", 178},
+    };
+    for (const ShowCase& c : cases) {
+        m_engine.settings.globalTransparency = static_cast<uint8_t>(c.global);
+        m_engine.settings.superTransMode = c.superTrans;
+        if (c.filter) {
+            ASSERT_TRUE(m_engine.filters.AddFilter(c.filter, static_cast<uint8_t>(c.filterTransparency)));
+        }
+        ASSERT_TRUE(m_engine.Start()) << c.what;
+
+        HWND window = Create(c.className, c.title);
+        m_helper.Show(window);
+        ExpectAlpha(window, c.alpha, c.what);
+        m_helper.Hide(window);
+        EXPECT_GE(m_helper.Wait(window, kUntouched), 0) << c.what << " hidden";
+
+        m_engine.Stop();
+        if (c.filter)
+            m_engine.filters.RemoveFilter(c.filter);
+    }
+}
+
+TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"PvOwnWindow";
+    RegisterClassW(&windowClass);
+    HWND own = CreateWindowExW(0, L"PvOwnWindow", L"own window", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(own, nullptr);
+    auto ownAlpha = [own] {
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        if (!(GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED))
+            return kUntouched;
+        return GetLayeredWindowAttributes(own, nullptr, &alpha, &flags) ? int(alpha) : -2;
+    };
+    auto showOwn = [own] {
+        ShowWindow(own, SW_SHOWNOACTIVATE);
+        NotifyWinEvent(EVENT_OBJECT_SHOW, own, OBJID_WINDOW, CHILDID_SELF);   // Wine raises none
+    };
+
+    m_engine.settings.globalTransparency = 40;
+    ASSERT_TRUE(m_engine.Start());
+    showOwn();
+    ASSERT_TRUE(Sync());   // pumps this thread meanwhile: the worker asks it for the title
+    EXPECT_EQ(ownAlpha(), kUntouched);
+    ShowWindow(own, SW_HIDE);
+
+    wchar_t program[kPathCapacity] = {};
+    GetModuleFileNameW(nullptr, program, kPathCapacity);
+    ASSERT_TRUE(m_engine.filters.AddFilter(wcsrchr(program, L'\\') + 1, 30));
+    showOwn();
+    EXPECT_TRUE(PumpUntil([&] { return ownAlpha() == 178; }));
+    m_engine.Stop();
+    EXPECT_EQ(ownAlpha(), kUntouched);
+    DestroyWindow(own);
+}
+
+TEST_F(EngineWindows, ColourKeyedWindowsKeepTheirAttributes)
+{
+    m_engine.settings.globalTransparency = 40;
+    ASSERT_TRUE(m_engine.Start());
+    HWND keyed = Create("PvKeyed", "keyed window", true);
+    ASSERT_TRUE(m_engine.filters.AddFilter(L"keyed window", 30));
+    const HelperProcess::Layering before = m_helper.Query(keyed);
+    ASSERT_EQ(before.flags, DWORD(LWA_COLORKEY));
+
+    m_helper.Show(keyed);
+    ASSERT_TRUE(Sync());
+    m_helper.Hide(keyed);
+    ASSERT_TRUE(Sync());
+    m_helper.Show(keyed);
+    m_engine.Stop();   // restores every layered window
+
+    const HelperProcess::Layering after = m_helper.Query(keyed);
+    EXPECT_TRUE(after.exStyle & WS_EX_LAYERED);
+    EXPECT_EQ(after.flags, before.flags);
+    EXPECT_EQ(after.alpha, before.alpha);
+}
+
+TEST_F(EngineWindows, ChildWindowsAreLeftAlone)
+{
+    m_engine.settings.globalTransparency = 40;
+    ASSERT_TRUE(m_engine.Start());
+    HWND parent = Create("PvParent", "parent");
+    HWND child = m_helper.Child(parent);
+    ASSERT_NE(child, nullptr);
+    m_helper.Command("notify\t" + WindowArgument(child) + "\t" + std::to_string(EVENT_OBJECT_SHOW) + "\t0\t0");
+    ASSERT_TRUE(Sync());
+    EXPECT_EQ(AlphaOf(child), kUntouched);
+    EXPECT_EQ(AlphaOf(parent), kUntouched);
+}
+
+TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtom)
+{
+    HWND first = Create("PvPlain", "first");
+    HWND second = Create("PvPlain", "second");
+    m_helper.Show(first);
+    m_helper.Show(second);
+
+    // Stop when nothing runs touches nothing.
+    m_engine.settings.globalTransparency = 40;
+    EXPECT_TRUE(m_engine.SetWindowTransparency(first, 40));
+    EXPECT_TRUE(m_engine.Stop());
+    EXPECT_EQ(AlphaOf(first), 153);
+
+    GlobalAddAtomW(L"PV_RUNNING_ATOM");
+    GlobalAddAtomW(L"PV_RUNNING_ATOM");
+    ASSERT_TRUE(m_engine.Start());
+    EXPECT_TRUE(m_engine.IsRunning());
+    EXPECT_TRUE(IsRunningAtomPresent());
+    EXPECT_EQ(AlphaOf(second), 153);
+
+    // Starting again stops first, then sweeps with the current settings.
+    m_engine.settings.globalTransparency = 20;
+    ASSERT_TRUE(m_engine.Start());
+    EXPECT_EQ(AlphaOf(first), 204);
+    EXPECT_EQ(AlphaOf(second), 204);
+
+    const DWORD workerId = m_engine.workerThreadId;
+    ASSERT_NE(workerId, 0u);
+    EXPECT_TRUE(m_engine.Stop());
+    EXPECT_FALSE(m_engine.IsRunning());
+    EXPECT_FALSE(IsRunningAtomPresent());
+    EXPECT_EQ(m_engine.workerThread.load(), nullptr);
+    EXPECT_EQ(AlphaOf(first), kUntouched);
+    EXPECT_EQ(AlphaOf(second), kUntouched);
+    // The worker has ended by the time Stop returns.
+    UniqueKernelHandle worker(OpenThread(SYNCHRONIZE, FALSE, workerId));
+    EXPECT_TRUE(!worker || WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0);
+}
+
+TEST_F(EngineWindows, AWindowShownRightAfterStartIsNotLost)
+{
+    m_engine.settings.globalTransparency = 40;
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_TRUE(m_engine.Start());
+        HWND window = Create("PvPlain", "right after start");
+        EXPECT_GE(m_helper.ShowAndWait(window, 153), 0) << "round " << round;
+        m_engine.Stop();
+    }
+}
+
+TEST_F(EngineWindows, SafeModeSweepsWithATimerAndNoHook)
+{
+    m_engine.settings.safeMode = 1;
+    m_engine.settings.globalTransparency = 40;
+    ASSERT_TRUE(m_engine.Start());
+    EXPECT_TRUE(m_engine.IsRunning());
+    EXPECT_NE(m_engine.safeModeTimer, 0u);
+    EXPECT_EQ(m_engine.workerThreadId, 0u);
+    EXPECT_FALSE(IsRunningAtomPresent());
+
+    HWND window = Create("PvPlain", "safe mode");
+    m_helper.Command("show\t" + WindowArgument(window) + "\tquiet");   // no event at all
+    EXPECT_GE(m_helper.Wait(window, 153), 0);
+
+    m_engine.settings.globalTransparency = 20;   // picked up by the next tick
+    EXPECT_GE(m_helper.Wait(window, 204), 0);
+
+    EXPECT_TRUE(m_engine.Stop());
+    EXPECT_EQ(m_engine.safeModeTimer, 0u);
+    EXPECT_EQ(AlphaOf(window), kUntouched);
+}
+
+TEST_F(EngineWindows, ApplySettingsSwitchesBetweenTheModes)
+{
+    m_engine.settings.globalTransparency = 40;
+    ASSERT_TRUE(m_engine.Start());
+    ASSERT_NE(m_engine.workerThreadId, 0u);
+
+    m_engine.settings.safeMode = 1;
+    m_engine.ApplySettings(true, false, false);
+    EXPECT_EQ(m_engine.workerThreadId, 0u);
+    EXPECT_EQ(m_engine.workerThread.load(), nullptr);
+    EXPECT_NE(m_engine.safeModeTimer, 0u);
+    EXPECT_FALSE(IsRunningAtomPresent());
+    HWND window = Create("PvPlain", "switching");
+    m_helper.Command("show\t" + WindowArgument(window) + "\tquiet");
+    EXPECT_GE(m_helper.Wait(window, 153), 0);
+
+    m_engine.settings.safeMode = 0;
+    m_engine.ApplySettings(true, false, false);
+    EXPECT_EQ(m_engine.safeModeTimer, 0u);
+    EXPECT_NE(m_engine.workerThreadId, 0u);
+    EXPECT_TRUE(IsRunningAtomPresent());
+    HWND shown = Create("PvPlain", "shown in hook mode");
+    EXPECT_GE(m_helper.ShowAndWait(shown, 153), 0);
+}
+
+TEST_F(EngineWindows, ReapplyingStartsAStoppedEngineOnlyInHookMode)
+{
+    HWND window = Create("PvPlain", "reapply");
+    m_helper.Show(window);
+    m_engine.settings.globalTransparency = 30;
+
+    m_engine.settings.safeMode = 1;
+    m_engine.ApplySettings(false, false, true);
+    EXPECT_FALSE(m_engine.IsRunning());
+    EXPECT_EQ(AlphaOf(window), kUntouched);
+
+    m_engine.settings.safeMode = 0;
+    m_engine.ApplySettings(false, false, true);
+    EXPECT_TRUE(m_engine.IsRunning());
+    EXPECT_NE(m_engine.workerThreadId, 0u);
+    EXPECT_EQ(AlphaOf(window), 178);
+}
+
+TEST_F(EngineWindows, ApplySettingsCapsTheGlobalTransparencyAndSaves)
+{
+    m_engine.settings.globalTransparency = 95;
+    EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
+    EXPECT_EQ(m_engine.settings.globalTransparency, 80);
+
+    Engine reloaded(m_engine.dataFilePath);
+    ASSERT_TRUE(reloaded.LoadDataFile());
+    EXPECT_EQ(reloaded.settings.globalTransparency, 80);
+    EXPECT_TRUE(reloaded.filters.FindFilter(L"PvMarker"));
+
+    m_engine.settings.superTransMode = 1;
+    m_engine.settings.globalTransparency = 95;
+    EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
+    EXPECT_EQ(m_engine.settings.globalTransparency, 95);
+}
+
+} // namespace
