@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A string resource of the application's module; empty when it does not exist.
+std::wstring LoadResString(UINT id);
+
+// Every "%1" in `text` replaced by `argument` (and "%2" by `second`, for the framework's own
+// two-argument validation message).
+std::wstring ReplaceArguments(std::wstring text, const std::wstring& argument,
+    const std::wstring* second = nullptr);
+
+// The one-argument resource formatting: string `id` with every "%1" replaced.
+std::wstring FormatResString(UINT id, const std::wstring& argument);
+
+// The application's message box: its caption is the application name; the owner is the
+// active window of this thread, else the main window.
+int AppMessageBox(const std::wstring& text, UINT type = MB_OK);
+int AppMessageBox(UINT stringId, UINT type = MB_OK);

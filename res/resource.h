@@ -1,0 +1,110 @@
+// Resource ids of Paneveil: every dialog, control, string, icon, cursor, bitmap and menu.
+// Control ids are those of the dialog templates; templates share some numbers (1025, 1042...),
+// so each dialog's controls are named with the dialog's prefix.
+#pragma once
+
+// Icons, cursor, bitmap and menu
+#define IDI_PANEVEIL            128
+#define IDI_HELP                131
+#define IDB_BANNER              132
+#define IDR_TRAY_MENU           135
+#define IDI_FINDER_EMPTY        137
+#define IDC_CURSOR_FINDER       139
+#define IDI_FINDER              140
+#define IDI_FOLDER              141
+
+// Dialogs
+#define IDD_MAIN                102
+#define IDD_GLOBAL_PAGE         130
+#define IDD_FILTERS_PAGE        131
+#define IDD_SETTINGS_PAGE       132
+#define IDD_ABOUT_PAGE          133
+#define IDD_FILTER              136
+#define IDD_FILTER_SCOPE        142
+#define IDD_SET_PASSWORD        146
+#define IDD_NEED_PASSWORD       147
+
+// Main window (102)
+#define IDC_MAIN_TAB_GLOBAL     1009
+#define IDC_MAIN_TAB_FILTERS    1010
+#define IDC_MAIN_TAB_SETTINGS   1011
+#define IDC_MAIN_TAB_ABOUT      1013
+#define IDC_MAIN_HELP           1014
+#define IDC_MAIN_FOOTER         1015
+#define IDC_MAIN_BANNER         1016
+
+// Global page (130)
+#define IDC_GLOBAL_LABEL        1025
+#define IDC_GLOBAL_SLIDER       1042
+#define IDC_GLOBAL_HELP         1068
+
+// Filters page (131)
+#define IDC_FILTERS_LIST        1021
+#define IDC_FILTERS_ADD         1022
+#define IDC_FILTERS_REMOVE      1023
+#define IDC_FILTERS_MODIFY      1024
+#define IDC_FILTERS_DESCRIPTION 1025
+#define IDC_FILTERS_MOVE_UP     1026
+#define IDC_FILTERS_MOVE_DOWN   1027
+
+// Settings page (132)
+#define IDC_SETTINGS_HIDE_TRAY  1040
+#define IDC_SETTINGS_AUTOSTART  1041
+#define IDC_SETTINGS_SAFE_MODE  1042
+#define IDC_SETTINGS_SUPER_TRANS 1043
+#define IDC_SETTINGS_PASSWORD   1045
+#define IDC_SETTINGS_HOTKEY     1060
+#define IDC_SETTINGS_APPLY      1061
+
+// About page (133)
+#define IDC_ABOUT_PRODUCT       1026
+#define IDC_ABOUT_VERSION       1028
+#define IDC_ABOUT_COPYRIGHT     1029
+#define IDC_ABOUT_WARNING       1034
+#define IDC_ABOUT_WEB_SITE      1037
+
+// Add/Modify Filter dialog (136)
+#define IDC_FILTER_FINDER       139
+#define IDC_FILTER_SLIDER       1042
+#define IDC_FILTER_PATTERN      1043
+#define IDC_FILTER_PERCENT      1044
+#define IDC_FILTER_SPIN         1045
+#define IDC_FILTER_BROWSE       1048
+
+// Filter scope dialog (142)
+#define IDC_SCOPE_COMBO         1054
+
+// Password dialogs (146, 147)
+#define IDC_PASSWORD            1075
+#define IDC_PASSWORD_CONFIRM    1076
+
+// Tray menu (135); its help item shares the help icon's command
+#define IDM_SHOW_MAIN           32771
+#define IDM_EXIT                32772
+#define IDM_TOGGLE              32773
+#define IDM_HELP                1014
+
+// Strings
+#define IDS_GLOBAL_LABEL        1
+#define IDS_DISABLED            2
+#define IDS_CONFIRM_REMOVE_ONE  3
+#define IDS_CONFIRM_REMOVE_MANY 4
+#define IDS_DUPLICATE_FILTER    5
+#define IDS_SCOPE_WINDOW        9
+#define IDS_SCOPE_PROGRAM       10
+#define IDS_PROGRAM_FILTER      11
+#define IDS_COPYRIGHT           12
+#define IDS_TRAY_RUNNING        13
+#define IDS_DISABLE_MENU        14
+#define IDS_ENABLE_MENU         15
+#define IDS_GLOBAL_HELP         16
+#define IDS_SAFE_MODE_OFFER     17
+#define IDS_ABOUT_WARNING       18
+#define IDS_TRAY_BALLOON        19
+#define IDS_PASSWORD_ABORT      20
+#define IDS_PASSWORD_RETRY      21
+
+// The framework's validation messages (app/framework/DataExchange.h uses the same numbers)
+#define IDS_PARSE_INT_RANGE     0xF112
+#define IDS_PARSE_STRING_SIZE   0xF114
+#define IDS_PARSE_BYTE          0xF116

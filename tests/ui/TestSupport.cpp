@@ -1,0 +1,88 @@
+#include "TestSupport.h"
+
+namespace {
+// Constructed before main, like the program's own application object.
+TestApp g_app;
+}
+
+TestApp& GetTestApp()
+{
+    return g_app;
+}
+
+namespace {
+MessageBoxWatcher* g_watcher = nullptr;
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM context)
+{
+    auto* seen = reinterpret_cast<SeenMessageBox*>(context);
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    if (lstrcmpiW(className, L"Static") != 0)
+        return TRUE;
+    HICON icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    if (icon) {
+        if (icon == LoadIconW(nullptr, IDI_EXCLAMATION))
+            seen->exclamationIcon = true;
+    } else {
+        std::wstring text = TextOf(child);
+        if (text.size() > seen->text.size())
+            seen->text = text;
+    }
+    return TRUE;
+}
+}
+
+MessageBoxWatcher::MessageBoxWatcher()
+{
+    g_watcher = this;
+    m_hook = SetWindowsHookExW(WH_CBT, &CbtProc, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxWatcher::~MessageBoxWatcher()
+{
+    if (m_hook)
+        UnhookWindowsHookEx(m_hook);
+    g_watcher = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_watcher) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        wchar_t className[32] = {};
+        GetClassNameW(window, className, 32);
+        // Message boxes are dialogs whose procedure is not ours.
+        if (lstrcmpW(className, L"#32770") == 0 && !Wnd::FromHandle(window)) {
+            SeenMessageBox seen{TextOf(window), L"", false};
+            EnumChildWindows(window, &CollectStatic, reinterpret_cast<LPARAM>(&seen));
+            g_watcher->m_seen.push_back(seen);
+            HWND button = FindWindowExW(window, nullptr, L"Button", nullptr);
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                reinterpret_cast<LPARAM>(button));
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void PumpMessages(DWORD milliseconds)
+{
+    DWORD end = GetTickCount() + milliseconds;
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    } while (LONG(GetTickCount() - end) < 0);
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Dialog.h"
+#include "WinApp.h"
+
+// The application object of the test programs: named like the program, with a font and hand
+// cursor the skin can be pointed at.
+class TestApp : public WinApp {
+public:
+    TestApp() : WinApp(L"Paneveil") {}
+    HFONT GetUiFont() const override { return m_uiFont; }
+    HCURSOR GetHandCursor() const override { return m_handCursor; }
+
+    HFONT m_uiFont = nullptr;
+    HCURSOR m_handCursor = nullptr;
+};
+
+TestApp& GetTestApp();
+
+// A message box seen while a step ran: its caption, text and whether it showed the
+// exclamation icon. The watcher presses its first button so the step can go on.
+struct SeenMessageBox {
+    std::wstring caption;
+    std::wstring text;
+    bool exclamationIcon;
+};
+
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    const std::vector<SeenMessageBox>& Seen() const { return m_seen; }
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hook;
+    std::vector<SeenMessageBox> m_seen;
+};
+
+// Runs `script` from inside a dialog's modal loop, once the dialog has been shown.
+template <class Base>
+class ScriptedDialog : public Base {
+public:
+    template <class... Args>
+    explicit ScriptedDialog(std::function<void(ScriptedDialog&)> script, Args&&... args)
+        : Base(std::forward<Args>(args)...), m_script(std::move(script))
+    {
+    }
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kRunScript) {
+            if (m_script)
+                m_script(*this);
+            return 0;
+        }
+        return Base::WindowProc(message, wParam, lParam);
+    }
+
+    BOOL OnInitDialog() override
+    {
+        BOOL result = Base::OnInitDialog();
+        PostMessageW(this->Handle(), kRunScript, 0, 0);
+        return result;
+    }
+
+    // Widens access for the scripts.
+    using Base::OnInitDialog;
+
+private:
+    static constexpr UINT kRunScript = WM_APP + 77;
+    std::function<void(ScriptedDialog&)> m_script;
+};
+
+// Handles every message waiting for this thread, so that posted work and painting finish.
+void PumpMessages(DWORD milliseconds = 50);
+
+// The text of a window.
+std::wstring TextOf(HWND window);
