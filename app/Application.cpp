@@ -4,7 +4,7 @@
 
 #include "HelpPage.h"
 #include "MainWindow.h"
-#include "framework/Messages.h"
+#include "Messages.h"
 #include "resource.h"
 
 namespace {
@@ -83,7 +83,7 @@ bool Application::InitInstance()
     engine.Start();
 
     // Never MLF_SHOWONIDLE: a window started hidden stays hidden.
-    mainWindow.RunModalLoop((mainWindow.GetStyle() & DS_NOIDLEMSG) ? MLF_NOIDLEMSG : 0);
+    mainWindow.RunModalLoop((mainWindow.GetStyle() & DS_NOIDLEMSG) ? DWORD{MLF_NOIDLEMSG} : DWORD{0});
 
     mainWindow.UpdateTrayIcon(true);
     mainWindow.DestroyWindow();

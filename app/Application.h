@@ -4,8 +4,8 @@
 #include "Engine.h"
 #include "StartupSupport.h"
 #include "UniqueHandle.h"
-#include "framework/GdiObjects.h"
-#include "framework/WinApp.h"
+#include "GdiObjects.h"
+#include "WinApp.h"
 
 using IconOwner = HandleOwner<HICON, DestroyIcon>;
 

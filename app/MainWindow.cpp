@@ -9,9 +9,9 @@
 #include "NeedPasswordDialog.h"
 #include "PasswordDigest.h"
 #include "StartupSupport.h"
-#include "framework/DataExchange.h"
-#include "framework/MessageRoutes.h"
-#include "framework/Messages.h"
+#include "DataExchange.h"
+#include "MessageRoutes.h"
+#include "Messages.h"
 #include "resource.h"
 
 namespace {
@@ -44,7 +44,7 @@ MainWindow::MainWindow(Wnd* parent)
       m_aboutPage(this)
 {
     m_backgroundColor = kMainBackground;
-    m_header.LoadBitmap(IDB_BANNER);
+    m_header.LoadBannerBitmap(IDB_BANNER);
 
     std::memset(&m_trayData, 0, sizeof m_trayData);
     m_trayData.cbSize = NOTIFYICONDATAW_V2_SIZE;

@@ -12,8 +12,8 @@
 #include "SettingsPage.h"
 #include "SkinDialog.h"
 #include "TabButton.h"
-#include "framework/Controls.h"
-#include "framework/GdiObjects.h"
+#include "Controls.h"
+#include "GdiObjects.h"
 
 // The program's one top-level window: tabs and pages, the tray icon and its menu, the hotkey.
 // Mostly hidden; the program lives in the tray.

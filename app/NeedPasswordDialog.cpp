@@ -6,8 +6,8 @@
 #include "Application.h"
 #include "PasswordDigest.h"
 #include "StartupSupport.h"
-#include "framework/MessageRoutes.h"
-#include "framework/Messages.h"
+#include "MessageRoutes.h"
+#include "Messages.h"
 #include "resource.h"
 
 NeedPasswordDialog::NeedPasswordDialog(Wnd* parent) : SkinDialog(IDD_NEED_PASSWORD, parent)
@@ -41,7 +41,7 @@ void NeedPasswordDialog::OnOK()
 {
     const HWND edit = GetDlgItem(IDC_PASSWORD);
     wchar_t password[kMaxPasswordLength + 1] = {};
-    GetWindowTextW(edit, password, static_cast<int>(kMaxPasswordLength + 1));
+    ::GetWindowTextW(edit, password, static_cast<int>(kMaxPasswordLength + 1));
     uint8_t digest[kPasswordDigestSize];
     const bool computed = ComputePasswordDigest(password, digest);
     SecureZeroMemory(password, sizeof password);
@@ -57,7 +57,7 @@ void NeedPasswordDialog::OnOK()
         return;
     }
     AppMessageBox(IDS_PASSWORD_RETRY, MB_OK | MB_ICONEXCLAMATION);
-    SetWindowTextW(edit, L"");
+    ::SetWindowTextW(edit, L"");
     SetFocus(edit);
     ++m_failedAttempts;
 }

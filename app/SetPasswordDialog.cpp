@@ -3,8 +3,8 @@
 #include <cwchar>
 
 #include "PasswordDigest.h"
-#include "framework/DataExchange.h"
-#include "framework/MessageRoutes.h"
+#include "DataExchange.h"
+#include "MessageRoutes.h"
 #include "resource.h"
 
 SetPasswordDialog::SetPasswordDialog(Wnd* parent) : SkinDialog(IDD_SET_PASSWORD, parent)

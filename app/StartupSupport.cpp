@@ -30,6 +30,8 @@ private:
     HDC m_dc;
 };
 
+}  // namespace
+
 LONG PointsToHeight(int points, LONG fallback)
 {
     ScreenDC dc;
@@ -38,6 +40,8 @@ LONG PointsToHeight(int points, LONG fallback)
     const LONG height = -MulDiv(points, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
     return height != 0 ? height : fallback;
 }
+
+namespace {
 
 REGSAM QueryAccess()
 {

@@ -23,6 +23,9 @@ HiddenFontOverride ReadHiddenFontOverride();
 // The system's menu font, else the stock GUI font, else Tahoma 8. Always true.
 bool GetSystemUIFont(LOGFONTW& font);
 
+// The font height for a point size on the screen, or `fallback` without a screen device context.
+LONG PointsToHeight(int points, LONG fallback);
+
 // The dialog font: the system font with the overrides applied on top.
 LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden);
 

@@ -5,9 +5,10 @@
 #include "Application.h"
 #include "HelpPage.h"
 #include "MainWindow.h"
-#include "framework/DataExchange.h"
-#include "framework/MessageRoutes.h"
-#include "framework/Messages.h"
+#include "StartupSupport.h"
+#include "DataExchange.h"
+#include "MessageRoutes.h"
+#include "Messages.h"
 #include "resource.h"
 
 std::wstring CopyrightText()
@@ -33,7 +34,7 @@ BOOL AboutPage::OnInitDialog()
     SkinDialog::OnInitDialog();
     m_titleFont.reset();
     const HWND title = GetDlgItem(IDC_ABOUT_PRODUCT);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(title, WM_GETFONT, 0, 0));
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(title, WM_GETFONT, 0, 0));
     LOGFONTW logFont{};
     if (font && GetObjectW(font, sizeof logFont, &logFont) == sizeof logFont) {
         lstrcpynW(logFont.lfFaceName, L"Impact", LF_FACESIZE);
@@ -41,9 +42,12 @@ BOOL AboutPage::OnInitDialog()
         logFont.lfHeight = static_cast<LONG>(logFont.lfHeight + (2.0 * logFont.lfHeight) * 0.3333333333333333);
         m_titleFont.CreateIndirect(logFont);
     } else {
-        m_titleFont.CreatePointFont(150, L"Impact");
+        logFont = LOGFONTW{};
+        lstrcpynW(logFont.lfFaceName, L"Impact", LF_FACESIZE);
+        logFont.lfHeight = PointsToHeight(15, -20);
+        m_titleFont.CreateIndirect(logFont);
     }
-    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.get()), FALSE);
+    ::SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.get()), FALSE);
 
     const std::wstring copyright = CopyrightText();
     SetDlgItemTextW(m_hwnd, IDC_ABOUT_COPYRIGHT, copyright.c_str());

@@ -1,7 +1,7 @@
 #pragma once
 #include "SkinDialog.h"
-#include "framework/Controls.h"
-#include "framework/GdiObjects.h"
+#include "Controls.h"
+#include "GdiObjects.h"
 
 // The last page: product name, version, copyright, a warning and the "Web Site" button. It
 // also writes the copyright into the main window's footer.

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "Application.h"
-#include "framework/DataExchange.h"
-#include "framework/Messages.h"
+#include "DataExchange.h"
+#include "Messages.h"
 #include "resource.h"
 
 namespace {

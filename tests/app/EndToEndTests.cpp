@@ -132,6 +132,8 @@ TEST_F(EndToEnd, ScreenshotsOfEveryPage)
     ASSERT_TRUE(paneveil.Start());
     const HWND main = paneveil.MainWindow();
     ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    // Beside the main window, over the grey root, where its translucency shows.
+    SetWindowPos(m_target, nullptr, 760, 120, 360, 240, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(TargetReaches(kAlpha40));
     const struct {
         int tab;
@@ -409,7 +411,9 @@ TEST_F(EndToEnd, SafeModeOfferNoKeepsHookMode)
 
 class FontSizeOverride : public EndToEnd {
 protected:
-    SIZE MainWindowSize(DWORD fontSize)
+    // The size of the main window's Global tab. A child control: the window itself may be
+    // limited to the screen, the controls inside it are not.
+    SIZE GlobalTabSize(DWORD fontSize)
     {
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
         if (fontSize != 0) {
@@ -423,10 +427,10 @@ protected:
         if (!paneveil.Start(L"/b"))
             return size;
         const HWND main = paneveil.MainWindow();
-        RECT rect{};
-        // The window is created at its final size before it could be shown.
-        if (main && WaitFor([&] { return TargetAlpha() == kAlpha40; })) {
-            GetWindowRect(main, &rect);
+        // Once the engine runs, the window has long been created and scaled.
+        if (main && TargetReaches(kAlpha40)) {
+            RECT rect{};
+            GetWindowRect(GetDlgItem(main, kGlobalTab), &rect);
             size = {rect.right - rect.left, rect.bottom - rect.top};
         }
         Exit(main);
@@ -435,23 +439,22 @@ protected:
     }
 };
 
-TEST_F(FontSizeOverride, LargerFontGrowsTheWindowAndHundredActsAsSeventyTwo)
+TEST_F(FontSizeOverride, LargerFontGrowsTheDialogsAndHundredActsAsSeventyTwo)
 {
-    const SIZE normal = MainWindowSize(0);
-    const SIZE twelve = MainWindowSize(12);
-    const SIZE twentyFour = MainWindowSize(24);
-    const SIZE seventyTwo = MainWindowSize(72);
-    const SIZE hundred = MainWindowSize(100);
+    const SIZE normal = GlobalTabSize(0);
+    const SIZE twelve = GlobalTabSize(12);
+    const SIZE twentyFour = GlobalTabSize(24);
+    const SIZE seventyTwo = GlobalTabSize(72);
+    const SIZE hundred = GlobalTabSize(100);
     ASSERT_GT(normal.cx, 0);
     EXPECT_GT(twelve.cx, normal.cx);
     EXPECT_GT(twelve.cy, normal.cy);
-    EXPECT_GT(twentyFour.cx, twelve.cx);
-    EXPECT_GT(twentyFour.cy, twelve.cy);
-    // Proportional: twice the points give roughly twice the growth over the frame.
-    EXPECT_NEAR(static_cast<double>(twentyFour.cx) / twelve.cx, 2.0, 0.35);
+    // Proportional: twice the points, about twice the size.
+    EXPECT_NEAR(static_cast<double>(twentyFour.cy) / twelve.cy, 2.0, 0.25);
+    EXPECT_NEAR(static_cast<double>(twentyFour.cx) / twelve.cx, 2.0, 0.25);
+    EXPECT_GT(seventyTwo.cy, twentyFour.cy);
     EXPECT_EQ(hundred.cx, seventyTwo.cx);
     EXPECT_EQ(hundred.cy, seventyTwo.cy);
-    EXPECT_GT(seventyTwo.cx, twentyFour.cx);
 }
 
 }  // namespace

@@ -134,6 +134,24 @@ HWND PaneveilProcess::WaitForWindow(const wchar_t* caption, DWORD timeoutMillise
     return window;
 }
 
+HWND PaneveilProcess::MainWindow(DWORD timeoutMilliseconds) const
+{
+    constexpr int kGlobalTab = 1009;
+    HWND main = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : FindWindows(L"Paneveil")) {
+                if (GetDlgItem(window, kGlobalTab)) {
+                    main = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMilliseconds);
+    return main;
+}
+
 HWND PaneveilProcess::WaitForMessageBox(std::wstring* text, DWORD timeoutMilliseconds) const
 {
     HWND box = nullptr;

@@ -49,7 +49,8 @@ public:
     std::vector<HWND> FindWindows(const wchar_t* caption) const;
     // The first such window, waited for.
     HWND WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds = 10000) const;
-    HWND MainWindow(DWORD timeoutMilliseconds = 10000) const { return WaitForWindow(L"Paneveil", timeoutMilliseconds); }
+    // The main window: captioned "Paneveil" like the message boxes, but with the tab buttons.
+    HWND MainWindow(DWORD timeoutMilliseconds = 10000) const;
     // A message box of this process (caption "Paneveil", a static text 0xFFFF) and its text.
     HWND WaitForMessageBox(std::wstring* text = nullptr, DWORD timeoutMilliseconds = 10000) const;
 
