@@ -5,7 +5,8 @@
 constexpr size_t kPathCapacity = 261;   // 260 characters and the NUL
 
 // Composes Documents\Kestro\Paneveil\Paneveil.dat and creates its folders. Leaves `path` empty
-// (and returns false) when the documents folder is unknown or the result would not fit.
+// (and returns false) when the documents folder is unknown or the result would not fit, with
+// room for the temporary file a save writes next to it (folder at most MAX_PATH - 14).
 bool BuildDataFilePath(wchar_t (&path)[kPathCapacity]);
 
 // The data file: "PV01", 12 zero bytes, the settings record, the filter count and records.
