@@ -3,7 +3,25 @@
 #include "DataExchange.h"
 #include "WinApp.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+
+namespace {
+// The templates hold list views, trackbars, up-down and hot-key controls; their window classes
+// must be registered before the first dialog is made from them.
+void RegisterCommonControls()
+{
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof(controls);
+        controls.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS
+            | ICC_HOTKEY_CLASS;
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+}
+}
 
 Dialog::Dialog(UINT templateId, Wnd* parent) : m_parent(parent), m_templateId(templateId) {}
 
@@ -14,11 +32,14 @@ Dialog::~Dialog()
 
 HWND Dialog::OwnerWindow() const
 {
-    if (m_parent && m_parent->Handle())
-        return m_parent->Handle();
-    WinApp* app = WinApp::Current();
-    Wnd* main = app ? app->GetMainWnd() : nullptr;
-    return main && main != this ? main->Handle() : nullptr;
+    HWND owner = m_parent ? m_parent->Handle() : nullptr;
+    if (!owner) {
+        WinApp* app = WinApp::Current();
+        Wnd* main = app ? app->GetMainWnd() : nullptr;
+        owner = main && main != this ? main->Handle() : nullptr;
+    }
+    // A modal dialog run from a page belongs to the page's top-level window, which it disables.
+    return owner ? GetAncestor(owner, GA_ROOT) : nullptr;
 }
 
 bool Dialog::Create(Wnd* parent)
@@ -27,18 +48,18 @@ bool Dialog::Create(Wnd* parent)
         return false;
     if (parent)
         m_parent = parent;
+    RegisterCommonControls();
     HWND owner = m_parent ? m_parent->Handle() : nullptr;
     HWND window = CreateDialogParamW(GetResourceInstance(), MAKEINTRESOURCEW(m_templateId), owner,
         &StaticDialogProc, reinterpret_cast<LPARAM>(this));
-    if (!window)
-        return false;
-    return true;
+    return window != nullptr;
 }
 
 INT_PTR Dialog::DoModal()
 {
     if (m_hwnd)
         return -1;
+    RegisterCommonControls();
     HWND owner = OwnerWindow();
     m_modal = true;
     m_modalResult = -1;
@@ -55,7 +76,9 @@ INT_PTR Dialog::DoModal()
         if (ownerDisabled)
             EnableWindow(owner, FALSE);
         ShowWindow(m_hwnd, SW_SHOWNORMAL);
-        m_modalResult = RunModalLoop(0);
+        // WM_QUIT (handed on to the outer loop) ends the dialog as a cancel.
+        if (RunModalLoop(0) == -1 && m_modalResult == -1)
+            m_modalResult = IDCANCEL;
     }
     // Enable the owner before the dialog goes, so that activation returns to it.
     if (ownerDisabled)

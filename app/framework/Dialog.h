@@ -22,8 +22,9 @@ public:
     // Creates the dialog modeless, as a child or owned window of the parent given here or at
     // construction.
     bool Create(Wnd* parent = nullptr);
-    // Runs the dialog modally over its parent (or the application's main window) and returns
-    // the value given to EndDialog: IDOK, IDCANCEL, or -1 when it could not be created.
+    // Runs the dialog modally over its parent's top-level window (or the application's main
+    // window) and returns the value given to EndDialog: IDOK or IDCANCEL (also when WM_QUIT
+    // ended the loop), or -1 when the dialog could not be created.
     INT_PTR DoModal();
 
     // Runs a message loop for this window until EndModalLoop or WM_QUIT (which is posted again

@@ -121,6 +121,13 @@ TEST(DataExchange, OkSavesAndCancelDoesNot)
 
     ScriptedExchange closed([](ScriptedExchange& d) { PostMessageW(d.Handle(), WM_CLOSE, 0, 0); });
     EXPECT_EQ(IDCANCEL, closed.DoModal());
+
+    // Esc reaches the dialog through the modal loop's dialog-message handling.
+    ScriptedExchange escaped([](ScriptedExchange& d) {
+        SetFocus(d.GetDlgItem(IDC_FILTER_PATTERN));
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(IDCANCEL, escaped.DoModal());
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
@@ -178,15 +185,6 @@ TEST(Messages, FormattingReplacesEveryPercentOneOnce)
     EXPECT_EQ(L"Global Transparency: 35%", FormatResString(IDS_GLOBAL_LABEL, L"35%"));
 }
 
-TEST(Messages, MessageBoxHasTheApplicationNameAsCaption)
-{
-    MessageBoxWatcher watcher;
-    EXPECT_EQ(IDOK, AppMessageBox(IDS_PASSWORD_RETRY, MB_OK | MB_ICONEXCLAMATION));
-    ASSERT_EQ(1u, watcher.Seen().size());
-    EXPECT_EQ(L"Paneveil", watcher.Seen()[0].caption);
-    EXPECT_EQ(L"Incorrect password, please try again.", watcher.Seen()[0].text);
-}
-
 // A dialog that places itself while it initialises.
 class SelfPlacingDialog : public Dialog {
 public:
@@ -236,12 +234,33 @@ TEST(Dialog, ModalDialogIsCentredOverItsOwnerUnlessItMovedItself)
     EXPECT_EQ(40, placed.top);
 }
 
+TEST(Dialog, ModalDialogOfAPageDisablesThePagesWindowAndQuitCancelsIt)
+{
+    Dialog main(IDD_MAIN);
+    ASSERT_TRUE(main.Create());
+    Dialog page(IDD_FILTERS_PAGE, &main);
+    ASSERT_TRUE(page.Create());
+    HWND owner = nullptr;
+    bool mainDisabled = false;
+    ScriptedDialog<Dialog> dialog([&](ScriptedDialog<Dialog>& d) {
+        owner = GetWindow(d.Handle(), GW_OWNER);
+        mainDisabled = !IsWindowEnabled(main.Handle());
+        PostQuitMessage(5);
+    }, IDD_FILTER_SCOPE, &page);
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_EQ(main.Handle(), owner);
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_TRUE(IsWindowEnabled(main.Handle()));
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "WM_QUIT handed on";
+    main.DestroyWindow();
+}
+
 TEST(Dialog, EndDialogDuringInitialisationNeverShowsTheDialog)
 {
     class EndsAtOnce : public Dialog {
     public:
         EndsAtOnce() : Dialog(IDD_FILTER_SCOPE) {}
-        bool m_wasVisible = false;
         BOOL OnInitDialog() override
         {
             EndDialog(IDCANCEL);
