@@ -126,6 +126,21 @@ TEST_F(EndToEnd, FirstStartShowsGlobalPageAndTheCloseBoxEndsEverything)
     EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
 }
 
+TEST_F(EndToEnd, WindowShownLaterIsCaught)
+{
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start(L"/b"));
+    const HWND main = paneveil.MainWindow();
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const HWND late = m_helper.Create("PvEndToEndLate", "Shown after the start");
+    ASSERT_NE(late, nullptr);
+    EXPECT_GE(m_helper.ShowAndWait(late, kAlpha40, 3000), 0);
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_GE(m_helper.Wait(late, kOpaque, 3000), 0);
+    m_helper.Destroy(late);
+}
+
 TEST_F(EndToEnd, ScreenshotsOfEveryPage)
 {
     PaneveilProcess paneveil;
