@@ -1,6 +1,7 @@
 // A few colourful top-level windows of a process of their own, for scripts/run: they show what
-// Paneveil does to other programs' windows. One more window appears after a pause, to show that
-// new windows are caught as they come. Closing every window ends the program.
+// Paneveil does to other programs' windows. They overlap, so that one shows through another,
+// and keep clear of the top-left corner, where Paneveil's own window appears. Closing every
+// window ends the program.
 #include <windows.h>
 
 #include <memory>
@@ -21,16 +22,12 @@ struct DemoWindow {
 };
 
 const DemoWindow kWindows[] = {
-    {L"Paneveil demo - Notes", L"Global transparency applies to me.", RGB(250, 220, 60), 40, 40, 560, 360},
-    {L"Paneveil demo - Sky", L"Global transparency applies to me too.", RGB(40, 110, 220), 380, 230, 560, 360},
-    {L"Paneveil demo - Heavy", L"A filter gives me 70%.", RGB(220, 40, 40), 700, 80, 520, 330},
-    {L"Paneveil demo - Opaque", L"A Disabled filter keeps me opaque.", RGB(40, 170, 70), 720, 600, 500, 330},
+    {L"Paneveil demo - Notes", L"Global transparency applies to me.", RGB(250, 220, 60), 60, 460, 540, 340},
+    {L"Paneveil demo - Sky", L"Global transparency applies to me too.", RGB(40, 110, 220), 680, 30, 540, 360},
+    {L"Paneveil demo - Heavy", L"A filter gives me 70%.", RGB(220, 40, 40), 860, 290, 400, 320},
+    {L"Paneveil demo - Opaque", L"A Disabled filter keeps me opaque.", RGB(40, 170, 70), 470, 650, 500, 320},
 };
-const DemoWindow kLateWindow = {L"Paneveil demo - Late arrival", L"I appeared after Paneveil started.",
-                                RGB(170, 60, 200), 120, 560, 520, 330};
 
-constexpr UINT_PTR kLateTimer = 1;
-constexpr UINT kLateDelayMs = 4000;
 int g_openWindows = 0;
 
 void Paint(HWND window)
@@ -82,13 +79,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PAINT:
         Paint(window);
         return 0;
-    case WM_TIMER:
-        if (wParam == kLateTimer) {
-            KillTimer(window, kLateTimer);
-            CreateDemoWindow(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)),
-                             kLateWindow);
-        }
-        return 0;
     case WM_DESTROY:
         if (--g_openWindows == 0)
             PostQuitMessage(0);
@@ -110,15 +100,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (!RegisterClassW(&windowClass))
         return 1;
 
-    HWND first = nullptr;
-    for (const DemoWindow& demo : kWindows) {
-        HWND window = CreateDemoWindow(instance, demo);
-        if (!first)
-            first = window;
-    }
-    if (!first)
+    for (const DemoWindow& demo : kWindows)
+        CreateDemoWindow(instance, demo);
+    if (g_openWindows == 0)
         return 1;
-    SetTimer(first, kLateTimer, kLateDelayMs, nullptr);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
