@@ -295,6 +295,47 @@ TEST_F(EndToEnd, TrayMenuAndHotkeyToggleTheEngine)
     EXPECT_EQ(TargetAlpha(), kOpaque);
 }
 
+TEST_F(EndToEnd, TrayDoubleClickMinimiseEnterAndMenuKeys)
+{
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start(L"/b"));
+    const HWND main = paneveil.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const UINT trayMessage = RegisterWindowMessageW(L"WM_PV_TRAY");
+
+    PostMessageW(main, trayMessage, 0, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+
+    // Enter (the dialog manager's IDOK) does nothing at the window level.
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Sleep(300);
+    EXPECT_TRUE(IsVisible(main));
+    EXPECT_TRUE(paneveil.IsRunning());
+
+    // Minimising hides the window into the tray instead of leaving it on the taskbar.
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsVisible(main); }));
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_TRUE(paneveil.IsRunning());
+    EXPECT_EQ(TargetAlpha(), kAlpha40);
+
+    // The menu's second item, chosen with the keyboard, switches the engine off.
+    PostMessageW(main, trayMessage, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    }));
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
+        PostMessageW(menu, WM_KEYDOWN, key, 0);
+    EXPECT_TRUE(TargetReaches(kOpaque));
+    EXPECT_FALSE(IsVisible(main));
+
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+}
+
 TEST_F(EndToEnd, PasswordTwoWrongEntriesThenTheRightOne)
 {
     WritePassword(L"secret");
