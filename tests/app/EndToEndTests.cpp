@@ -90,14 +90,51 @@ protected:
     {
         TypeText(prompt, kPasswordEdit, password);
         ClickButton(prompt, IDOK);
-        std::wstring text;
-        HWND box = paneveil.WaitForMessageBox(&text, 1500);
-        if (box)
-            ClickButton(box, IDOK);
+        // Either a message box comes, or the right password closes the prompt.
+        HWND box = nullptr;
+        WaitFor([&] {
+            box = paneveil.WaitForMessageBox(nullptr, 0);
+            return box || !IsWindow(prompt);
+        });
+        if (!box)
+            return L"";
+        const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+        ClickButton(box, IDOK);
+        // The prompt empties its edit once the box is gone, which disables OK again; typing
+        // before that would be lost.
+        const HWND ok = GetDlgItem(prompt, IDOK);
+        WaitFor([&] { return !IsWindow(prompt) || (!IsWindow(box) && !IsWindowEnabled(ok)); });
         return text;
     }
 
     static void Exit(HWND mainWindow) { PostMessageW(mainWindow, WM_COMMAND, kMenuExit, 0); }
+
+    // Starts the program hidden ("/b") and waits until its engine has reached the target.
+    HWND StartHidden(PaneveilProcess& paneveil)
+    {
+        if (!paneveil.Start(L"/b"))
+            return nullptr;
+        const HWND main = paneveil.MainWindow();
+        return main && TargetReaches(kAlpha40) ? main : nullptr;
+    }
+
+    // A mouse message on the tray icon, as the shell reports it.
+    static void Tray(HWND mainWindow, UINT mouseMessage)
+    {
+        PostMessageW(mainWindow, RegisterWindowMessageW(L"WM_PV_TRAY"), 0, mouseMessage);
+    }
+
+    // Right-clicks the tray icon and returns the popup menu's window once it shows.
+    static HWND OpenTrayMenu(HWND mainWindow)
+    {
+        Tray(mainWindow, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        WaitFor([&] {
+            menu = FindWindowW(L"#32768", nullptr);
+            return menu && IsWindowVisible(menu);
+        });
+        return menu;
+    }
 
     HelperProcess m_helper;
     HWND m_target = nullptr;
@@ -129,9 +166,8 @@ TEST_F(EndToEnd, FirstStartShowsGlobalPageAndTheCloseBoxEndsEverything)
 TEST_F(EndToEnd, WindowShownLaterIsCaught)
 {
     PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start(L"/b"));
-    const HWND main = paneveil.MainWindow();
-    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const HWND main = StartHidden(paneveil);
+    ASSERT_NE(main, nullptr);
     const HWND late = m_helper.Create("PvEndToEndLate", "Shown after the start");
     ASSERT_NE(late, nullptr);
     EXPECT_GE(m_helper.ShowAndWait(late, kAlpha40, 3000), 0);
@@ -175,10 +211,8 @@ TEST_F(EndToEnd, ScreenshotsOfEveryPage)
 TEST_F(EndToEnd, SecondStartShowsTheHiddenWindow)
 {
     PaneveilProcess first;
-    ASSERT_TRUE(first.Start(L"/b"));
-    const HWND main = first.MainWindow();
+    const HWND main = StartHidden(first);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(TargetReaches(kAlpha40));
     EXPECT_FALSE(IsVisible(main));
 
     PaneveilProcess second;
@@ -193,10 +227,8 @@ TEST_F(EndToEnd, SecondStartShowsTheHiddenWindow)
 TEST_F(EndToEnd, SecondStartWithSwitchShowsNothing)
 {
     PaneveilProcess first;
-    ASSERT_TRUE(first.Start(L"/b"));
-    const HWND main = first.MainWindow();
+    const HWND main = StartHidden(first);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(TargetReaches(kAlpha40));
 
     PaneveilProcess second;
     ASSERT_TRUE(second.Start(L"/B"));
@@ -263,19 +295,12 @@ TEST_F(EndToEnd, SliderTracksLabelAndAppliesAtTheEnd)
 TEST_F(EndToEnd, TrayMenuAndHotkeyToggleTheEngine)
 {
     PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start(L"/b"));
-    const HWND main = paneveil.MainWindow();
+    const HWND main = StartHidden(paneveil);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(TargetReaches(kAlpha40));
-    const UINT trayMessage = RegisterWindowMessageW(L"WM_PV_TRAY");
 
     // The menu opens on a right click and closes again on Esc without doing anything.
-    PostMessageW(main, trayMessage, 0, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        menu = FindWindowW(L"#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    }));
+    const HWND menu = OpenTrayMenu(main);
+    ASSERT_NE(menu, nullptr);
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
     EXPECT_EQ(TargetAlpha(), kAlpha40);
@@ -298,13 +323,10 @@ TEST_F(EndToEnd, TrayMenuAndHotkeyToggleTheEngine)
 TEST_F(EndToEnd, TrayDoubleClickMinimiseEnterAndMenuKeys)
 {
     PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start(L"/b"));
-    const HWND main = paneveil.MainWindow();
+    const HWND main = StartHidden(paneveil);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(TargetReaches(kAlpha40));
-    const UINT trayMessage = RegisterWindowMessageW(L"WM_PV_TRAY");
 
-    PostMessageW(main, trayMessage, 0, WM_LBUTTONDBLCLK);
+    Tray(main, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
 
     // Enter (the dialog manager's IDOK) does nothing at the window level.
@@ -321,12 +343,8 @@ TEST_F(EndToEnd, TrayDoubleClickMinimiseEnterAndMenuKeys)
     EXPECT_EQ(TargetAlpha(), kAlpha40);
 
     // The menu's second item, chosen with the keyboard, switches the engine off.
-    PostMessageW(main, trayMessage, 0, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        menu = FindWindowW(L"#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    }));
+    const HWND menu = OpenTrayMenu(main);
+    ASSERT_NE(menu, nullptr);
     for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
         PostMessageW(menu, WM_KEYDOWN, key, 0);
     EXPECT_TRUE(TargetReaches(kOpaque));
@@ -386,11 +404,9 @@ TEST_F(EndToEnd, PasswordGatesHiddenOperationsAndNeverStacksPrompts)
 {
     WritePassword(L"secret");
     PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start(L"/b"));
-    const HWND main = paneveil.MainWindow();
-    ASSERT_NE(main, nullptr);
     // Started with /b: no prompt, and the engine runs.
-    ASSERT_TRUE(TargetReaches(kAlpha40));
+    const HWND main = StartHidden(paneveil);
+    ASSERT_NE(main, nullptr);
     EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
 
     PostMessageW(main, WM_HOTKEY, 0, 0);
@@ -480,11 +496,9 @@ protected:
         }
         PaneveilProcess paneveil;
         SIZE size{};
-        if (!paneveil.Start(L"/b"))
-            return size;
-        const HWND main = paneveil.MainWindow();
         // Once the engine runs, the window has long been created and scaled.
-        if (main && TargetReaches(kAlpha40)) {
+        const HWND main = StartHidden(paneveil);
+        if (main) {
             RECT rect{};
             GetWindowRect(GetDlgItem(main, kGlobalTab), &rect);
             size = {rect.right - rect.left, rect.bottom - rect.top};

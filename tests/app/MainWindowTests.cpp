@@ -221,6 +221,47 @@ TEST_F(MainWindowTest, AboutPageTitleFontAndFooter)
     EXPECT_TRUE(GetWindowLongW(GetDlgItem(m_window.Handle(), IDC_MAIN_FOOTER), GWL_STYLE) & SS_CENTERIMAGE);
 }
 
+// What the tray menu shows is read while it is open: a thread timer runs inside the menu's
+// own message loop, reads the item and closes the menu again.
+std::wstring g_menuText;
+void CALLBACK ReadMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    const HWND menuWindow = FindWindowW(L"#32768", nullptr);
+    const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, IDM_TOGGLE, text, 128, MF_BYCOMMAND);
+    g_menuText = text;
+    EndMenu();
+}
+
+std::wstring TrayMenuToggleText(HWND mainWindow)
+{
+    g_menuText = L"(menu not shown)";
+    SetTimer(nullptr, 0, 200, ReadMenuAndClose);
+    SendMessageW(mainWindow, RegisterWindowMessageW(L"WM_PV_TRAY"), 0, WM_RBUTTONUP);
+    return g_menuText;
+}
+
+TEST_F(MainWindowTest, TrayMenuTextFollowsTheEngineAndTheHotkey)
+{
+    Engine& engine = TheApp().engine;
+    ASSERT_FALSE(engine.IsRunning());
+    SettingsRecord().hotkeyVirtualKey = 0;
+    SettingsRecord().hotkeyModifiers = 0;
+    // No hotkey: a trailing tab and no shortcut.
+    EXPECT_EQ(TrayMenuToggleText(m_window.Handle()), L"&Enable Paneveil\t");
+
+    // Safe mode starts no hook and no thread here, only a timer that keeps windows up to date.
+    SettingsRecord().safeMode = 1;
+    SettingsRecord().hotkeyVirtualKey = 'T';
+    SettingsRecord().hotkeyModifiers = HOTKEYF_CONTROL | HOTKEYF_ALT;
+    ASSERT_TRUE(engine.Start());
+    EXPECT_EQ(TrayMenuToggleText(m_window.Handle()), L"&Disable Paneveil\tControl + Alt + T");
+    engine.Stop();
+    EXPECT_EQ(TrayMenuToggleText(m_window.Handle()), L"&Enable Paneveil\tControl + Alt + T");
+}
+
 // The set-password dialog offers OK only for a non-empty password typed the same twice.
 TEST(SetPasswordDialogTest, OkOnlyForMatchingNonEmptyEntries)
 {
