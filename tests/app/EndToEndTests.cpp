@@ -340,6 +340,7 @@ TEST_F(EndToEnd, TrayDoubleClickMinimiseEnterAndMenuKeys)
     ASSERT_TRUE(WaitFor([&] { return !IsVisible(main); }));
     EXPECT_FALSE(IsIconic(main));
     EXPECT_TRUE(paneveil.IsRunning());
+    EXPECT_TRUE(TrayIconExists(main));
     EXPECT_EQ(TargetAlpha(), kAlpha40);
 
     // The menu's second item, chosen with the keyboard, switches the engine off.
@@ -349,6 +350,27 @@ TEST_F(EndToEnd, TrayDoubleClickMinimiseEnterAndMenuKeys)
         PostMessageW(menu, WM_KEYDOWN, key, 0);
     EXPECT_TRUE(TargetReaches(kOpaque));
     EXPECT_FALSE(IsVisible(main));
+
+    Exit(main);
+    ASSERT_TRUE(paneveil.WaitForExit());
+}
+
+TEST_F(EndToEnd, HiddenTrayIconStaysHidden)
+{
+    WriteDataFile([](Settings& s) { s.hideTrayIcon = 1; });
+    PaneveilProcess paneveil;
+    const HWND main = StartHidden(paneveil);
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(TrayIconExists(main));
+
+    // Only a second start brings the window up; minimising hides it without adding an icon.
+    PaneveilProcess second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_TRUE(second.WaitForExit());
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsVisible(main); }));
+    EXPECT_FALSE(TrayIconExists(main));
 
     Exit(main);
     ASSERT_TRUE(paneveil.WaitForExit());
@@ -389,11 +411,14 @@ TEST_F(EndToEnd, PasswordThreeWrongEntriesEndTheProgram)
     const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
     ASSERT_NE(prompt, nullptr);
     const HWND main = paneveil.MainWindow();
+    // The hidden window has its tray icon while the prompt is up.
+    EXPECT_TRUE(TrayIconExists(main));
     EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"one"), L"Incorrect password, please try again.");
     EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"two"), L"Incorrect password, please try again.");
     EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"three"), L"Incorrect password, operation abort.");
     ASSERT_TRUE(paneveil.WaitForExit());
     EXPECT_FALSE(IsWindow(main));
+    EXPECT_FALSE(TrayIconExists(main));
     EXPECT_EQ(TargetAlpha(), kOpaque);
     // The engine never started: it would have left its atom had it run in hook mode and the
     // run not ended cleanly, and the window was never layered.

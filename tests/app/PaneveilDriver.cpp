@@ -1,5 +1,6 @@
 #include "PaneveilDriver.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -201,6 +202,15 @@ void TypeText(HWND dialog, int id, const std::wstring& text)
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 2000, &ignored);
+}
+
+bool TrayIconExists(HWND owner)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = 0;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 std::wstring SaveScreenshot(HWND window, const std::wstring& name)

@@ -71,5 +71,9 @@ void ClickButton(HWND dialog, int id);
 // Types a text into an edit: WM_SETTEXT, which notifies the dialog like typing does.
 void TypeText(HWND dialog, int id, const std::wstring& text);
 
+// Whether the shell holds a tray icon (id 0) of this window: a modify that changes nothing
+// succeeds only for an icon that exists.
+bool TrayIconExists(HWND owner);
+
 // Saves what a window shows as a BMP under $PV_SHOTS; returns the file's path or empty.
 std::wstring SaveScreenshot(HWND window, const std::wstring& name);
