@@ -106,14 +106,6 @@ int ScreenDpi()
     return dpi;
 }
 
-TEST(UiFont, SystemFontIsUsable)
-{
-    LOGFONTW font{};
-    ASSERT_TRUE(GetSystemUIFont(font));
-    EXPECT_NE(font.lfFaceName[0], L'\0');
-    EXPECT_NE(font.lfHeight, 0);
-}
-
 TEST(UiFont, OverridesReplaceFaceAndSize)
 {
     LOGFONTW system{};
