@@ -1,7 +1,5 @@
 #include "Application.h"
 
-#include <shellapi.h>
-
 #include "HelpPage.h"
 #include "MainWindow.h"
 #include "Messages.h"
@@ -47,6 +45,7 @@ bool Application::InitInstance()
 {
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
+    SetLastError(ERROR_SUCCESS);
     m_instanceMutex.reset(CreateMutexW(nullptr, FALSE, kInstanceName));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (!startHidden)

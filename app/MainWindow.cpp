@@ -6,12 +6,12 @@
 #include <cwchar>
 
 #include "Application.h"
-#include "NeedPasswordDialog.h"
-#include "PasswordDigest.h"
-#include "StartupSupport.h"
 #include "DataExchange.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
+#include "NeedPasswordDialog.h"
+#include "PasswordDigest.h"
+#include "StartupSupport.h"
 #include "resource.h"
 
 namespace {

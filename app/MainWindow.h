@@ -6,14 +6,14 @@
 
 #include "AboutPage.h"
 #include "BannerStatic.h"
+#include "Controls.h"
 #include "FiltersPage.h"
+#include "GdiObjects.h"
 #include "GlobalPage.h"
 #include "HandCursorStatic.h"
 #include "SettingsPage.h"
 #include "SkinDialog.h"
 #include "TabButton.h"
-#include "Controls.h"
-#include "GdiObjects.h"
 
 // The program's one top-level window: tabs and pages, the tray icon and its menu, the hotkey.
 // Mostly hidden; the program lives in the tray.

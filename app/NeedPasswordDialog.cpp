@@ -4,10 +4,10 @@
 #include <string>
 
 #include "Application.h"
-#include "PasswordDigest.h"
-#include "StartupSupport.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
+#include "PasswordDigest.h"
+#include "StartupSupport.h"
 #include "resource.h"
 
 NeedPasswordDialog::NeedPasswordDialog(Wnd* parent) : SkinDialog(IDD_NEED_PASSWORD, parent)

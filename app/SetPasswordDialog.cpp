@@ -2,9 +2,9 @@
 
 #include <cwchar>
 
-#include "PasswordDigest.h"
 #include "DataExchange.h"
 #include "MessageRoutes.h"
+#include "PasswordDigest.h"
 #include "resource.h"
 
 SetPasswordDialog::SetPasswordDialog(Wnd* parent) : SkinDialog(IDD_SET_PASSWORD, parent)

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "Application.h"
+#include "DataExchange.h"
 #include "HelpPage.h"
 #include "MainWindow.h"
-#include "StartupSupport.h"
-#include "DataExchange.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
+#include "StartupSupport.h"
 #include "resource.h"
 
 std::wstring CopyrightText()

@@ -1,7 +1,7 @@
 #pragma once
-#include "SkinDialog.h"
 #include "Controls.h"
 #include "GdiObjects.h"
+#include "SkinDialog.h"
 
 // The last page: product name, version, copyright, a warning and the "Web Site" button. It
 // also writes the copyright into the main window's footer.

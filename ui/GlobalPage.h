@@ -1,6 +1,6 @@
 #pragma once
-#include "SkinDialog.h"
 #include "Controls.h"
+#include "SkinDialog.h"
 
 // The first page: one slider for the global transparency and a label that shows it.
 class GlobalPage : public SkinDialog {
