@@ -102,9 +102,10 @@ bool Engine::Start()
 
     // A window shown before the worker has a message queue would be lost: hook only once the
     // queue exists (or the worker has ended, or it takes unreasonably long).
-    const HANDLE waits[] = {m_workerReady.get(), thread};
-    WaitForMultipleObjects(m_workerReady ? 2 : 1, m_workerReady ? waits : waits + 1, FALSE,
-                           kWorkerWaitMilliseconds);
+    if (m_workerReady) {
+        const HANDLE waits[] = {m_workerReady.get(), thread};
+        WaitForMultipleObjects(2, waits, FALSE, kWorkerWaitMilliseconds);
+    }
     PV_Hook(workerThreadId, windowMessage);
     return true;
 }

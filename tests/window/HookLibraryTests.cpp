@@ -136,18 +136,4 @@ TEST_F(HookLibrary, UnhookWithoutAHookReturnsZero)
     EXPECT_EQ(PV_Unhook(), FALSE);
 }
 
-TEST_F(HookLibrary, ExportsCanBeFoundByName)
-{
-    HMODULE library = GetModuleHandleW(L"PVDLL.dll");
-    ASSERT_NE(library, nullptr);
-    auto hook = reinterpret_cast<PV_HookFunction>(reinterpret_cast<void*>(GetProcAddress(library, "PV_Hook")));
-    auto unhook = reinterpret_cast<PV_UnhookFunction>(reinterpret_cast<void*>(GetProcAddress(library, "PV_Unhook")));
-    ASSERT_NE(hook, nullptr);
-    ASSERT_NE(unhook, nullptr);
-    ASSERT_NE(hook(m_receiver.ThreadId(), m_receiver.Message()), nullptr);
-    m_helper.Show(m_top);
-    EXPECT_EQ(TakePosted().size(), 1u);
-    EXPECT_NE(unhook(), FALSE);
-}
-
 } // namespace

@@ -1,0 +1,178 @@
+// Prints how the engine performs under Wine; asserts nothing.
+//   1. Latency from a window shown in another process to its alpha being set: hook mode, then
+//      the same windows in safe mode.
+//   2. The cost of one safe-mode sweep per window with 10, 100 and 500 top-level windows, and
+//      how many SetLayeredWindowAttributes calls a sweep over unchanged windows makes.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "Engine.h"
+#include "HelperProcess.h"
+
+namespace {
+
+// Every SetLayeredWindowAttributes call of the engine goes through this program's import
+// table (the engine is linked in statically); the bench swaps the entry for a counter.
+#if defined(__GNUC__)
+extern "C" decltype(&SetLayeredWindowAttributes) g_importedSetLayered asm("__imp__SetLayeredWindowAttributes@16");
+decltype(&SetLayeredWindowAttributes) g_realSetLayered = nullptr;
+#endif
+volatile LONG g_setLayeredCalls = 0;
+
+#if defined(__GNUC__)
+BOOL WINAPI CountingSetLayered(HWND window, COLORREF key, BYTE alpha, DWORD flags)
+{
+    InterlockedIncrement(&g_setLayeredCalls);
+    return g_realSetLayered(window, key, alpha, flags);
+}
+#endif
+
+bool InstallCounter()
+{
+#if defined(__GNUC__)
+    DWORD oldProtection = 0;
+    if (!VirtualProtect(&g_importedSetLayered, sizeof g_importedSetLayered, PAGE_READWRITE, &oldProtection))
+        return false;
+    g_realSetLayered = g_importedSetLayered;
+    g_importedSetLayered = CountingSetLayered;
+    VirtualProtect(&g_importedSetLayered, sizeof g_importedSetLayered, oldProtection, &oldProtection);
+    return true;
+#else
+    return false;
+#endif
+}
+
+double Seconds()
+{
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
+    return values[index];
+}
+
+// Shows each window, waits in the helper until it has alpha 153, hides it again.
+std::vector<double> MeasureLatency(HelperProcess& helper, const std::vector<HWND>& windows, int& timeouts)
+{
+    std::vector<double> milliseconds;
+    for (HWND window : windows) {
+        const long long micro = helper.ShowAndWait(window, 153, 2000);
+        if (micro < 0)
+            ++timeouts;
+        else
+            milliseconds.push_back(micro / 1000.0);
+        helper.Command("hide\t" + WindowArgument(window) + "\tquiet");
+    }
+    return milliseconds;
+}
+
+// The windows a sweep hands to ProcessWindow.
+BOOL CALLBACK CountSweptWindow(HWND window, LPARAM parameter)
+{
+    if (!(GetWindowLongW(window, GWL_STYLE) & WS_CHILD) &&
+        (IsWindowVisible(window) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED)))
+        ++*reinterpret_cast<int*>(parameter);
+    return TRUE;
+}
+
+int CountSweptWindows()
+{
+    int count = 0;
+    EnumWindows(CountSweptWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void LatencyBench(const wchar_t* dataFile)
+{
+    constexpr int kWindows = 200;
+    HelperProcess helper;
+    std::vector<HWND> windows;
+    for (int i = 0; i < kWindows; ++i)
+        windows.push_back(helper.Create("PvBenchLatency", "latency " + std::to_string(i)));
+
+    Engine engine(dataFile);
+    engine.settings.globalTransparency = 40;
+    std::printf("Latency from show (other process) to alpha set, %d windows\n", kWindows);
+    std::printf("| mode | median ms | p99 ms | max ms | timeouts |\n|---|---|---|---|---|\n");
+    for (int safeMode = 0; safeMode <= 1; ++safeMode) {
+        engine.settings.safeMode = static_cast<uint8_t>(safeMode);
+        engine.Start();
+        int timeouts = 0;
+        const std::vector<double> ms = MeasureLatency(helper, windows, timeouts);
+        engine.Stop();
+        if (ms.empty()) {
+            std::printf("| %s | - | - | - | %d |\n", safeMode ? "safe" : "hook", timeouts);
+            continue;
+        }
+        std::printf("| %s | %.2f | %.2f | %.2f | %d |\n", safeMode ? "safe (100 ms timer)" : "hook",
+                    Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0), timeouts);
+    }
+    for (HWND window : windows)
+        helper.Destroy(window);
+}
+
+void SweepBench(const wchar_t* dataFile)
+{
+    const bool counting = InstallCounter();
+    Engine engine(dataFile);
+    engine.settings.globalTransparency = 40;
+    HelperProcess helper;
+    std::vector<HWND> windows;
+
+    std::printf("\nOne sweep (SweepWindows(false), engine stopped)\n");
+    std::printf("| helper windows | swept windows | first sweep ms | per window us | SetLayered calls | unchanged sweep ms | per window us | SetLayered calls |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
+    for (int target : {10, 100, 500}) {
+        while (int(windows.size()) < target) {
+            HWND window = helper.Create("PvBenchSweep", "sweep " + std::to_string(windows.size()));
+            helper.Command("show\t" + WindowArgument(window) + "\tquiet");
+            windows.push_back(window);
+        }
+        engine.SweepWindows(true);   // every window opaque again
+        const int swept = CountSweptWindows();
+
+        const LONG firstBefore = g_setLayeredCalls;
+        double start = Seconds();
+        engine.SweepWindows(false);
+        const double first = Seconds() - start;
+        const LONG firstCalls = g_setLayeredCalls - firstBefore;
+
+        constexpr int kRepeats = 10;
+        const LONG callsBefore = g_setLayeredCalls;
+        start = Seconds();
+        for (int i = 0; i < kRepeats; ++i)
+            engine.SweepWindows(false);
+        const double unchanged = (Seconds() - start) / kRepeats;
+        const LONG calls = (g_setLayeredCalls - callsBefore) / kRepeats;
+
+        std::printf("| %d | %d | %.2f | %.1f | %s | %.2f | %.1f | %s |\n", target, swept, first * 1e3,
+                    first * 1e6 / swept, counting ? std::to_string(firstCalls).c_str() : "not counted",
+                    unchanged * 1e3, unchanged * 1e6 / swept,
+                    counting ? std::to_string(calls).c_str() : "not counted");
+    }
+    engine.SweepWindows(true);
+    for (HWND window : windows)
+        helper.Destroy(window);
+}
+
+} // namespace
+
+int wmain()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring dataFile = std::wstring(folder) + L"pv_bench.dat";
+    LatencyBench(dataFile.c_str());
+    SweepBench(dataFile.c_str());
+    DeleteFileW(dataFile.c_str());
+    return 0;
+}
