@@ -61,6 +61,7 @@ MainWindow::MainWindow(Wnd* parent)
         SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
 
     m_showMessage = RegisterWindowMessageW(L"Paneveil_Mutex");
+    m_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 void MainWindow::DoDataExchange(DataExchange& dx)
@@ -246,6 +247,11 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnShowRequest();
     } else if (message == m_trayData.uCallbackMessage && message != 0) {
         OnTrayNotify(static_cast<UINT>(lParam));
+    } else if (message == m_taskbarCreatedMessage && message != 0) {
+        // A restarted Explorer has forgotten every icon; without ours a hidden window could
+        // only be reached by starting the program again.
+        if (!TheApp().engine.settings.hideTrayIcon)
+            UpdateTrayIcon(false);
     } else if (message == WM_HOTKEY && wParam == kToggleHotkeyId) {
         // The same path as the menu item, password included.
         PostMessageW(m_hwnd, WM_COMMAND, IDM_TOGGLE, 0);

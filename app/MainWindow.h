@@ -59,6 +59,7 @@ private:
     Wnd* PageOf(const TabButton& tab);
 
     UINT m_showMessage = 0;
+    UINT m_taskbarCreatedMessage = 0;   // the shell's broadcast after Explorer (re)starts
     Menu m_popupMenu;
     NOTIFYICONDATAW m_trayData;
     int m_initialWidth = 0;

@@ -10,6 +10,7 @@
 
 #include "Application.h"
 #include "MainWindow.h"
+#include "PaneveilDriver.h"
 #include "PasswordDigest.h"
 #include "SetPasswordDialog.h"
 #include "resource.h"
@@ -219,6 +220,22 @@ TEST_F(MainWindowTest, AboutPageTitleFontAndFooter)
     EXPECT_NE(wcschr(footer, L'\u00A9'), nullptr);
     EXPECT_EQ(wcsstr(footer, L"(C)"), nullptr);
     EXPECT_TRUE(GetWindowLongW(GetDlgItem(m_window.Handle(), IDC_MAIN_FOOTER), GWL_STYLE) & SS_CENTERIMAGE);
+}
+
+// After Explorer restarts, the icon comes back unless the settings hide it.
+TEST_F(MainWindowTest, TaskbarRestartBringsTheIconBack)
+{
+    const HWND window = m_window.Handle();
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    ASSERT_FALSE(TrayIconExists(window));   // hidden by the fixture's settings
+    SendMessageW(window, taskbarCreated, 0, 0);
+    EXPECT_FALSE(TrayIconExists(window));
+
+    SettingsRecord().hideTrayIcon = 0;
+    SendMessageW(window, taskbarCreated, 0, 0);
+    EXPECT_TRUE(TrayIconExists(window));
+    m_window.UpdateTrayIcon(true);
+    EXPECT_FALSE(TrayIconExists(window));
 }
 
 // What the tray menu shows is read while it is open: a thread timer runs inside the menu's
