@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Application.h"
+#include "GlobalPage.h"
 #include "MainWindow.h"
 #include "PaneveilDriver.h"
 #include "PasswordDigest.h"
@@ -220,6 +221,47 @@ TEST_F(MainWindowTest, AboutPageTitleFontAndFooter)
     EXPECT_NE(wcschr(footer, L'\u00A9'), nullptr);
     EXPECT_EQ(wcsstr(footer, L"(C)"), nullptr);
     EXPECT_TRUE(GetWindowLongW(GetDlgItem(m_window.Handle(), IDC_MAIN_FOOTER), GWL_STYLE) & SS_CENTERIMAGE);
+}
+
+TEST_F(MainWindowTest, GlobalPageShowsTheSettingWithinItsRange)
+{
+    const struct {
+        uint8_t superTransMode;
+        uint8_t transparency;
+        int maximum;
+        const wchar_t* label;
+    } cases[] = {
+        {0, 40, 80, L"Global Transparency: 40%"},
+        {1, 95, 99, L"Global Transparency: 95%"},
+        {0, 0, 80, L"Global Transparency: Disabled"},
+    };
+    for (const auto& c : cases) {
+        SettingsRecord().superTransMode = c.superTransMode;
+        SettingsRecord().globalTransparency = c.transparency;
+        GlobalPage page(&m_window);
+        ASSERT_TRUE(page.Create());
+        const HWND slider = GetDlgItem(page.Handle(), IDC_GLOBAL_SLIDER);
+        EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), 0);
+        EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), c.maximum);
+        EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), c.transparency);
+        wchar_t label[64] = {};
+        GetDlgItemTextW(page.Handle(), IDC_GLOBAL_LABEL, label, 64);
+        EXPECT_STREQ(label, c.label);
+
+        // Dragging stores the position and rewrites the label; only the end of the drag
+        // applies it (the end-to-end tests follow that path).
+        SendMessageW(slider, TBM_SETPOS, TRUE, 7);
+        SendMessageW(page.Handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 7), reinterpret_cast<LPARAM>(slider));
+        EXPECT_EQ(SettingsRecord().globalTransparency, 7);
+        GetDlgItemTextW(page.Handle(), IDC_GLOBAL_LABEL, label, 64);
+        EXPECT_STREQ(label, L"Global Transparency: 7%");
+        // Other scroll codes and other senders are left alone.
+        SendMessageW(slider, TBM_SETPOS, TRUE, 9);
+        SendMessageW(page.Handle(), WM_HSCROLL, MAKEWPARAM(TB_LINEDOWN, 9), reinterpret_cast<LPARAM>(slider));
+        SendMessageW(page.Handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 9), 0);
+        EXPECT_EQ(SettingsRecord().globalTransparency, 7);
+        page.DestroyWindow();
+    }
 }
 
 // After Explorer restarts, the icon comes back unless the settings hide it.
