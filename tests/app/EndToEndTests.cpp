@@ -371,6 +371,8 @@ TEST_F(EndToEnd, PasswordTwoWrongEntriesThenTheRightOne)
     const HWND main = paneveil.MainWindow();
     EXPECT_FALSE(IsVisible(main));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(prompt, IDOK)));
+    // The prompt comes to the front although the program has no visible window.
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == prompt; }, 2000));
 
     EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"wrong"), L"Incorrect password, please try again.");
     // Letter case counts.

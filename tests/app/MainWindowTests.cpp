@@ -14,6 +14,7 @@
 #include "PaneveilDriver.h"
 #include "PasswordDigest.h"
 #include "SetPasswordDialog.h"
+#include "StartupSupport.h"
 #include "resource.h"
 
 namespace {
@@ -319,6 +320,63 @@ TEST_F(MainWindowTest, TrayMenuTextFollowsTheEngineAndTheHotkey)
     EXPECT_EQ(TrayMenuToggleText(m_window.Handle()), L"&Disable Paneveil\tControl + Alt + T");
     engine.Stop();
     EXPECT_EQ(TrayMenuToggleText(m_window.Handle()), L"&Enable Paneveil\tControl + Alt + T");
+}
+
+// A top-level window on a thread of its own, which pumps its messages until told to stop.
+class OtherThreadWindow {
+public:
+    OtherThreadWindow()
+    {
+        m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_thread = CreateThread(nullptr, 0, &OtherThreadWindow::Run, this, 0, &m_threadId);
+        WaitForSingleObject(m_ready, 5000);
+    }
+    ~OtherThreadWindow()
+    {
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        WaitForSingleObject(m_thread, 5000);
+        CloseHandle(m_thread);
+        CloseHandle(m_ready);
+    }
+    HWND Handle() const { return m_window; }
+
+private:
+    static DWORD WINAPI Run(LPVOID parameter)
+    {
+        auto* self = static_cast<OtherThreadWindow*>(parameter);
+        self->m_window = CreateWindowExW(0, L"STATIC", L"Other thread", WS_POPUP | WS_VISIBLE, 300, 300, 120, 80,
+                                         nullptr, nullptr, nullptr, nullptr);
+        SetEvent(self->m_ready);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+        DestroyWindow(self->m_window);
+        return 0;
+    }
+
+    HANDLE m_ready = nullptr;
+    HANDLE m_thread = nullptr;
+    DWORD m_threadId = 0;
+    HWND m_window = nullptr;
+};
+
+TEST_F(MainWindowTest, ForceForegroundWindowTakesTheForegroundFromAnotherThread)
+{
+    EXPECT_FALSE(ForceForegroundWindow(nullptr));
+    EXPECT_FALSE(ForceForegroundWindow(reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x7FFF0))));
+
+    OtherThreadWindow other;
+    ASSERT_NE(other.Handle(), nullptr);
+    ASSERT_TRUE(SetForegroundWindow(other.Handle()));
+    ASSERT_EQ(GetForegroundWindow(), other.Handle());
+
+    const HWND window = m_window.Handle();
+    ShowWindow(window, SW_SHOWNA);
+    EXPECT_TRUE(ForceForegroundWindow(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+    // Already in front: true at once.
+    EXPECT_TRUE(ForceForegroundWindow(window));
+    ShowWindow(window, SW_HIDE);
 }
 
 // The set-password dialog offers OK only for a non-empty password typed the same twice.
