@@ -13,6 +13,7 @@
 #include "DataFile.h"
 #include "HelperProcess.h"
 #include "PaneveilDriver.h"
+#include "Screenshot.h"
 #include "PasswordDigest.h"
 #include "StartupSupport.h"
 
@@ -21,7 +22,8 @@ namespace {
 // Ids of the program's templates and menu.
 constexpr int kGlobalTab = 1009, kFiltersTab = 1010, kSettingsTab = 1011, kAboutTab = 1013;
 constexpr int kFooter = 1015;
-constexpr int kGlobalLabel = 1025, kGlobalSlider = 1042;
+constexpr int kGlobalLabel = 1025, kGlobalSlider = 1042, kGlobalHelp = 1068;
+constexpr int kFiltersList = 1021, kSettingsHotkey = 1060, kAboutWebSite = 1037;
 constexpr int kPasswordEdit = 1075;
 constexpr WPARAM kMenuShow = 32771, kMenuExit = 32772, kMenuToggle = 32773;
 constexpr wchar_t kPromptCaption[] = L"Paneveil / Need Password";
@@ -177,33 +179,43 @@ TEST_F(EndToEnd, WindowShownLaterIsCaught)
     m_helper.Destroy(late);
 }
 
+// Screenshots of the display with the main window on each page, for people to look at; the
+// helper's white window beside it shows how it is blended.
 TEST_F(EndToEnd, ScreenshotsOfEveryPage)
 {
     PaneveilProcess paneveil;
     ASSERT_TRUE(paneveil.Start());
     const HWND main = paneveil.MainWindow();
     ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    // Beside the main window, over the grey root, where its translucency shows.
-    SetWindowPos(m_target, nullptr, 760, 120, 360, 240, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT mainRect{};
+    GetWindowRect(main, &mainRect);
+    // Beside the main window, over the grey root.
+    SetWindowPos(m_target, nullptr, mainRect.right + 40, 120, 360, 240, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(TargetReaches(kAlpha40));
+    // Each page by a control only it has.
     const struct {
         int tab;
+        int control;
         const wchar_t* name;
-    } pages[] = {{kGlobalTab, L"page-global"}, {kFiltersTab, L"page-filters"}, {kSettingsTab, L"page-settings"},
-                 {kAboutTab, L"page-about"}};
-    HWND previous = nullptr;
+    } pages[] = {{kGlobalTab, kGlobalHelp, L"page-global"},
+                 {kFiltersTab, kFiltersList, L"page-filters"},
+                 {kSettingsTab, kSettingsHotkey, L"page-settings"},
+                 {kAboutTab, kAboutWebSite, L"page-about"}};
     for (const auto& p : pages) {
         ClickButton(main, p.tab);
         ASSERT_TRUE(WaitFor([&] {
             const HWND page = VisiblePage(main);
-            return page && page != previous;
-        }) || p.tab == kGlobalTab);
-        previous = VisiblePage(main);
+            return page && GetDlgItem(page, p.control);
+        }));
         Sleep(400);   // let the page paint
-        EXPECT_FALSE(SaveScreenshot(main, p.name).empty());
+        Screenshot shot;
+        std::string error;
+        ASSERT_TRUE(shot.Take(p.name, &error)) << error;
+        // White at alpha 153 over the root's grey 128: about 204 where the compositor blends.
+        const COLORREF blended = shot.Pixel(mainRect.right + 220, 240);
+        EXPECT_NEAR(GetRValue(blended), 204, 6);
+        EXPECT_NEAR(GetGValue(blended), 204, 6);
     }
-    // The whole screen: the helper's window blended under the compositor.
-    EXPECT_FALSE(SaveScreenshot(GetDesktopWindow(), L"desktop").empty());
     Exit(main);
     ASSERT_TRUE(paneveil.WaitForExit());
 }

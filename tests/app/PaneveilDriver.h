@@ -74,6 +74,3 @@ void TypeText(HWND dialog, int id, const std::wstring& text);
 // Whether the shell holds a tray icon (id 0) of this window: a modify that changes nothing
 // succeeds only for an icon that exists.
 bool TrayIconExists(HWND owner);
-
-// Saves what a window shows as a BMP under $PV_SHOTS; returns the file's path or empty.
-std::wstring SaveScreenshot(HWND window, const std::wstring& name);
