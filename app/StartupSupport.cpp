@@ -3,38 +3,13 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
-#include <memory>
 
-namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using KeyOwner = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-// The screen's device context for one measurement.
-class ScreenDC {
-public:
-    ScreenDC() : m_window(GetDesktopWindow()), m_dc(GetDC(m_window)) {}
-    ~ScreenDC()
-    {
-        if (m_dc)
-            ReleaseDC(m_window, m_dc);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
-}  // namespace
+#include "GdiObjects.h"
+#include "UniqueHandle.h"
 
 LONG PointsToHeight(int points, LONG fallback)
 {
-    ScreenDC dc;
+    WindowDC dc(GetDesktopWindow());
     if (!dc.get())
         return fallback;
     const LONG height = -MulDiv(points, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
@@ -85,7 +60,7 @@ HiddenFontOverride ReadHiddenFontOverride()
     HKEY rawKey = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kHiddenFontKey, 0, QueryAccess(), &rawKey) != ERROR_SUCCESS)
         return hidden;
-    KeyOwner key(rawKey);
+    UniqueRegistryKey key(rawKey);
 
     ReadFaceName(key.get(), hidden.faceName);
 

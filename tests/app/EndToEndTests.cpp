@@ -13,8 +13,8 @@
 #include "DataFile.h"
 #include "HelperProcess.h"
 #include "PaneveilDriver.h"
-#include "Screenshot.h"
 #include "PasswordDigest.h"
+#include "Screenshot.h"
 #include "StartupSupport.h"
 
 namespace {

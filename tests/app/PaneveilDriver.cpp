@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <memory>
 
 #include "StartupSupport.h"
 
