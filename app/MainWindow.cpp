@@ -1,0 +1,395 @@
+#include "MainWindow.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "Application.h"
+#include "DataExchange.h"
+#include "MessageRoutes.h"
+#include "Messages.h"
+#include "NeedPasswordDialog.h"
+#include "PasswordDigest.h"
+#include "StartupSupport.h"
+#include "resource.h"
+
+namespace {
+
+constexpr COLORREF kMainBackground = RGB(96, 133, 182);
+constexpr COLORREF kFooterText = RGB(254, 254, 254);
+constexpr UINT kToggleHotkeyId = 0;
+
+// Set while a password prompt opened by CheckPassword is on screen, so that requests arriving
+// through its nested message loop are refused instead of stacking a second prompt.
+bool s_passwordPromptOpen = false;
+
+void CopyResString(UINT id, wchar_t* buffer, size_t capacity)
+{
+    lstrcpynW(buffer, LoadResString(id).c_str(), static_cast<int>(capacity));
+}
+
+void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
+{
+    wchar_t name[260];
+    const LPARAM scanCode = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    if (GetKeyNameTextW(static_cast<LONG>(scanCode | extendedBit), name, 260) > 0)
+        text += name;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Wnd* parent)
+    : SkinDialog(IDD_MAIN, parent), m_globalPage(this), m_settingsPage(this), m_filtersPage(this),
+      m_aboutPage(this)
+{
+    m_backgroundColor = kMainBackground;
+    m_header.LoadBannerBitmap(IDB_BANNER);
+
+    std::memset(&m_trayData, 0, sizeof m_trayData);
+    m_trayData.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    m_trayData.uID = 0;
+    m_trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+    m_trayData.uCallbackMessage = RegisterWindowMessageW(L"WM_PV_TRAY");
+    m_trayData.hIcon = LoadIconW(GetResourceInstance(), MAKEINTRESOURCEW(IDI_PANEVEIL));
+    lstrcpynW(m_trayData.szTip, L"Paneveil", ARRAYSIZE(m_trayData.szTip));
+    CopyResString(IDS_TRAY_BALLOON, m_trayData.szInfo, ARRAYSIZE(m_trayData.szInfo));
+    CopyResString(IDS_TRAY_RUNNING, m_trayData.szInfoTitle, ARRAYSIZE(m_trayData.szInfoTitle));
+    m_trayData.dwInfoFlags = NIIF_INFO;
+
+    if (m_popupMenu.Load(GetResourceInstance(), IDR_TRAY_MENU))
+        SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
+
+    m_showMessage = RegisterWindowMessageW(L"Paneveil_Mutex");
+    m_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+void MainWindow::DoDataExchange(DataExchange& dx)
+{
+    SkinDialog::DoDataExchange(dx);
+    dx.Control(IDC_MAIN_HELP, m_helpIcon);
+    dx.Control(IDC_MAIN_FOOTER, m_footer);
+    dx.Control(IDC_MAIN_BANNER, m_header);
+    dx.Control(IDC_MAIN_TAB_ABOUT, m_aboutTab);
+    dx.Control(IDC_MAIN_TAB_FILTERS, m_filtersTab);
+    dx.Control(IDC_MAIN_TAB_SETTINGS, m_settingsTab);
+    dx.Control(IDC_MAIN_TAB_GLOBAL, m_globalTab);
+}
+
+BOOL MainWindow::OnInitDialog()
+{
+    SkinDialog::OnInitDialog();
+
+    const HICON icon = TheApp().largeIcon.get();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+    const RECT window = GetWindowRect();
+    m_initialWidth = window.right - window.left;
+    m_initialHeight = window.bottom - window.top;
+
+    m_globalPage.Create(this);
+    m_filtersPage.Create(this);
+    m_settingsPage.Create(this);
+    m_aboutPage.Create(this);
+    SelectPage(m_globalTab);
+    LayoutControls();
+
+    const HFONT tabFont = reinterpret_cast<HFONT>(SendDlgItemMessageW(m_hwnd, IDC_MAIN_TAB_GLOBAL, WM_GETFONT, 0, 0));
+    LOGFONTW bold{};
+    if (tabFont && GetObjectW(tabFont, sizeof bold, &bold) == sizeof bold) {
+        bold.lfWeight = FW_BOLD;
+        m_boldFont.reset();
+        if (m_boldFont.CreateIndirect(bold)) {
+            for (const Wnd* tab : {&m_globalTab, &m_filtersTab, &m_settingsTab, &m_aboutTab})
+                tab->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.get()), FALSE);
+        }
+    }
+
+    if (!TheApp().engine.settings.hideTrayIcon)
+        UpdateTrayIcon(false);
+    RegisterToggleHotkey();
+    return TRUE;
+}
+
+Wnd* MainWindow::PageOf(const TabButton& tab)
+{
+    if (&tab == &m_globalTab)
+        return &m_globalPage;
+    if (&tab == &m_filtersTab)
+        return &m_filtersPage;
+    if (&tab == &m_settingsTab)
+        return &m_settingsPage;
+    if (&tab == &m_aboutTab)
+        return &m_aboutPage;
+    return nullptr;
+}
+
+void MainWindow::SelectPage(TabButton& tab)
+{
+    constexpr UINT kRedraw = RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE;
+    for (TabButton* current : {&m_globalTab, &m_filtersTab, &m_settingsTab, &m_aboutTab}) {
+        if (!current->m_selected)
+            continue;
+        if (Wnd* page = PageOf(*current))
+            ShowWindow(page->Handle(), SW_HIDE);
+        current->m_selected = false;
+        RedrawWindow(current->Handle(), nullptr, nullptr, kRedraw);
+        break;
+    }
+    tab.m_selected = true;
+    RedrawWindow(tab.Handle(), nullptr, nullptr, kRedraw);
+    if (Wnd* page = PageOf(tab))
+        ShowWindow(page->Handle(), SW_SHOW);
+}
+
+void MainWindow::LayoutControls()
+{
+    if (!m_globalPage.IsBound())
+        return;
+    const RECT client = GetClientRect();
+
+    RECT banner = GetChildRect(m_header.Handle());
+    MoveWindow(m_header.Handle(), client.left, client.top, client.right - client.left, banner.bottom - client.top,
+               TRUE);
+
+    const RECT footer = GetChildRect(m_footer.Handle());
+    const int footerHeight = footer.bottom - footer.top;
+    const int footerTop = client.bottom - footerHeight;
+    MoveWindow(m_footer.Handle(), client.left, footerTop, client.right - client.left, footerHeight, TRUE);
+    InvalidateRect(m_footer.Handle(), nullptr, TRUE);
+
+    const RECT tab = GetChildRect(m_globalTab.Handle());
+    const int margin = tab.left;
+    const int pageTop = tab.bottom - 1;
+    const int pageWidth = client.right - 2 * margin;
+    const int pageHeight = (footerTop - 5) - pageTop;
+    for (const Wnd* page : {static_cast<const Wnd*>(&m_globalPage), static_cast<const Wnd*>(&m_filtersPage),
+                            static_cast<const Wnd*>(&m_settingsPage), static_cast<const Wnd*>(&m_aboutPage)})
+        MoveWindow(page->Handle(), margin, pageTop, pageWidth, pageHeight, TRUE);
+
+    const RECT icon = GetChildRect(m_helpIcon.Handle());
+    const int iconWidth = icon.right - icon.left;
+    MoveWindow(m_helpIcon.Handle(), margin + pageWidth - iconWidth, icon.top, iconWidth, icon.bottom - icon.top, TRUE);
+}
+
+void MainWindow::UpdateTrayIcon(bool remove)
+{
+    m_trayData.hWnd = m_hwnd;
+    if (remove) {
+        Shell_NotifyIconW(NIM_DELETE, &m_trayData);
+        return;
+    }
+    // Modify first: the icon may exist already; add when it does not (or Explorer restarted).
+    if (!Shell_NotifyIconW(NIM_MODIFY, &m_trayData))
+        Shell_NotifyIconW(NIM_ADD, &m_trayData);
+}
+
+bool MainWindow::RegisterToggleHotkey()
+{
+    const Settings& settings = TheApp().engine.settings;
+    if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0)
+        return UnregisterHotKey(m_hwnd, kToggleHotkeyId) != FALSE;
+    UnregisterHotKey(m_hwnd, kToggleHotkeyId);
+    UINT modifiers = 0;
+    if (settings.hotkeyModifiers & HOTKEYF_SHIFT)
+        modifiers |= MOD_SHIFT;
+    if (settings.hotkeyModifiers & HOTKEYF_CONTROL)
+        modifiers |= MOD_CONTROL;
+    if (settings.hotkeyModifiers & HOTKEYF_ALT)
+        modifiers |= MOD_ALT;
+    return RegisterHotKey(m_hwnd, kToggleHotkeyId, modifiers, settings.hotkeyVirtualKey) != FALSE;
+}
+
+std::wstring MainWindow::GetHotkeyText() const
+{
+    const Settings& settings = TheApp().engine.settings;
+    std::wstring text;
+    if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0)
+        return text;
+    const struct {
+        WORD flag;
+        UINT key;
+    } modifiers[] = {{HOTKEYF_CONTROL, VK_CONTROL}, {HOTKEYF_SHIFT, VK_SHIFT}, {HOTKEYF_ALT, VK_MENU}};
+    for (const auto& modifier : modifiers) {
+        if (!(settings.hotkeyModifiers & modifier.flag))
+            continue;
+        const size_t before = text.size();
+        AppendKeyName(text, modifier.key, 0);
+        if (text.size() != before)
+            text += L" + ";
+    }
+    AppendKeyName(text, settings.hotkeyVirtualKey, (settings.hotkeyModifiers & HOTKEYF_EXT) ? 0x01000000 : 0);
+    return text;
+}
+
+bool MainWindow::CheckPassword()
+{
+    if (IsWindowVisible(m_hwnd))
+        return true;
+    Application& app = TheApp();
+    if (app.sessionEnding)
+        return true;
+    if (!IsPasswordDigestSet(app.engine.settings.passwordDigest))
+        return true;
+    if (s_passwordPromptOpen)
+        return false;
+    s_passwordPromptOpen = true;
+    NeedPasswordDialog prompt(this);
+    const INT_PTR result = prompt.DoModal();
+    s_passwordPromptOpen = false;
+    return result == IDOK;
+}
+
+LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == m_showMessage && m_showMessage != 0) {
+        OnShowRequest();
+    } else if (message == m_trayData.uCallbackMessage && message != 0) {
+        OnTrayNotify(static_cast<UINT>(lParam));
+    } else if (message == m_taskbarCreatedMessage && message != 0) {
+        // A restarted Explorer has forgotten every icon; without ours a hidden window could
+        // only be reached by starting the program again.
+        if (!TheApp().engine.settings.hideTrayIcon)
+            UpdateTrayIcon(false);
+    } else if (message == WM_HOTKEY && wParam == kToggleHotkeyId) {
+        // The same path as the menu item, password included.
+        PostMessageW(m_hwnd, WM_COMMAND, IDM_TOGGLE, 0);
+    } else if (message == WM_SYSCOMMAND && wParam == SC_MINIMIZE) {
+        OnMinimize();
+        return 0;
+    }
+    return SkinDialog::WindowProc(message, wParam, lParam);
+}
+
+void MainWindow::OnShowRequest()
+{
+    if (!IsWindowVisible(m_hwnd) && CheckPassword())
+        ShowWindow(m_hwnd, SW_SHOW);
+    if (IsIconic(m_hwnd))
+        SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    if (IsWindowVisible(m_hwnd))
+        ForceForegroundWindow(m_hwnd);
+}
+
+void MainWindow::OnTrayNotify(UINT mouseMessage)
+{
+    if (mouseMessage == WM_LBUTTONDBLCLK) {
+        PostMessageW(m_hwnd, m_showMessage, 0, 0);
+        return;
+    }
+    if (mouseMessage != WM_RBUTTONUP)
+        return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(m_hwnd);
+    const HMENU menu = m_popupMenu.SubMenu(0);
+    if (!menu)
+        return;
+    std::wstring text =
+        LoadResString(TheApp().engine.IsRunning() ? IDS_DISABLE_MENU : IDS_ENABLE_MENU);
+    text += L'\t';
+    text += GetHotkeyText();
+    ModifyMenuW(menu, IDM_TOGGLE, MF_BYCOMMAND | MF_STRING, IDM_TOGGLE, text.c_str());
+    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, m_hwnd, nullptr);
+    // Lets the menu close when the user clicks elsewhere.
+    PostMessageW(m_hwnd, WM_NULL, 0, 0);
+}
+
+void MainWindow::OnToggleEngine()
+{
+    if (!CheckPassword())
+        return;
+    Engine& engine = TheApp().engine;
+    if (engine.IsRunning())
+        engine.Stop();
+    else
+        engine.Start();
+}
+
+void MainWindow::OnExit()
+{
+    if (CheckPassword())
+        PostQuitMessage(0);
+}
+
+void MainWindow::OnMinimize()
+{
+    if (!TheApp().engine.settings.hideTrayIcon)
+        UpdateTrayIcon(false);
+    ShowWindow(m_hwnd, SW_HIDE);
+}
+
+void MainWindow::OnShowMainWindow()
+{
+    PostMessageW(m_hwnd, m_showMessage, 0, 0);
+}
+
+void MainWindow::OnHelp()
+{
+    TheApp().WinHelp(0, HELP_CONTEXT);
+}
+
+void MainWindow::OnGlobalTab()
+{
+    SelectPage(m_globalTab);
+}
+
+void MainWindow::OnFiltersTab()
+{
+    SelectPage(m_filtersTab);
+}
+
+void MainWindow::OnSettingsTab()
+{
+    SelectPage(m_settingsTab);
+}
+
+void MainWindow::OnAboutTab()
+{
+    SelectPage(m_aboutTab);
+}
+
+bool MainWindow::OnCommand(UINT id, UINT code, HWND control)
+{
+    // Menu items, the help icon's STN_CLICKED and the tabs' BN_CLICKED all arrive with code 0.
+    static const CommandRoute<MainWindow> routes[] = {
+        {IDM_SHOW_MAIN, 0, &MainWindow::OnShowMainWindow},
+        {IDM_EXIT, 0, &MainWindow::OnExit},
+        {IDM_TOGGLE, 0, &MainWindow::OnToggleEngine},
+        {IDM_HELP, 0, &MainWindow::OnHelp},
+        {IDC_MAIN_TAB_GLOBAL, BN_CLICKED, &MainWindow::OnGlobalTab},
+        {IDC_MAIN_TAB_FILTERS, BN_CLICKED, &MainWindow::OnFiltersTab},
+        {IDC_MAIN_TAB_SETTINGS, BN_CLICKED, &MainWindow::OnSettingsTab},
+        {IDC_MAIN_TAB_ABOUT, BN_CLICKED, &MainWindow::OnAboutTab},
+    };
+    return RouteCommand(this, routes, id, code) || SkinDialog::OnCommand(id, code, control);
+}
+
+void MainWindow::OnOK()
+{
+    // Enter does not close the window.
+}
+
+HBRUSH MainWindow::OnCtlColor(HDC dc, HWND control, UINT type)
+{
+    if (control == m_footer.Handle())
+        SetTextColor(dc, kFooterText);
+    return SkinDialog::OnCtlColor(dc, control, type);
+}
+
+void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    if (m_initialWidth != 0 && m_initialHeight != 0) {
+        info->ptMinTrackSize.x = m_initialWidth;
+        info->ptMinTrackSize.y = m_initialHeight;
+    }
+    SkinDialog::OnGetMinMaxInfo(info);
+}
+
+void MainWindow::OnEndSession(bool ending)
+{
+    if (ending)
+        TheApp().sessionEnding = true;
+    SkinDialog::OnEndSession(ending);
+}

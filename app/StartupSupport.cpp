@@ -1,0 +1,160 @@
+#include "StartupSupport.h"
+
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+
+#include "GdiObjects.h"
+#include "UniqueHandle.h"
+
+LONG PointsToHeight(int points, LONG fallback)
+{
+    WindowDC dc(GetDesktopWindow());
+    if (!dc.get())
+        return fallback;
+    const LONG height = -MulDiv(points, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
+    return height != 0 ? height : fallback;
+}
+
+namespace {
+
+REGSAM QueryAccess()
+{
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    REGSAM access = KEY_QUERY_VALUE;
+    HMODULE kernel = GetModuleHandleW(L"Kernel32.dll");
+    auto isWow64Process = kernel ? reinterpret_cast<IsWow64ProcessFn>(
+                                       reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
+                                 : nullptr;
+    BOOL wow64 = FALSE;
+    if (isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        access |= KEY_WOW64_64KEY;
+    return access;
+}
+
+void ReadFaceName(HKEY key, wchar_t (&faceName)[32])
+{
+    DWORD type = 0;
+    DWORD bytes = sizeof faceName;
+    const LSTATUS status = RegQueryValueExW(key, L"FontName", nullptr, &type,
+                                            reinterpret_cast<BYTE*>(faceName), &bytes);
+    const size_t units = bytes / sizeof(wchar_t);
+    bool valid = status == ERROR_SUCCESS && type == REG_SZ;
+    // The registry does not promise a terminator: one written without it is accepted when the
+    // name still leaves room for one, and a full buffer without it is ignored.
+    if (valid && wmemchr(faceName, L'\0', units) == nullptr) {
+        if (units < 32)
+            faceName[units] = L'\0';
+        else
+            valid = false;
+    }
+    if (!valid)
+        std::memset(faceName, 0, sizeof faceName);
+}
+
+}  // namespace
+
+HiddenFontOverride ReadHiddenFontOverride()
+{
+    HiddenFontOverride hidden;
+    HKEY rawKey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kHiddenFontKey, 0, QueryAccess(), &rawKey) != ERROR_SUCCESS)
+        return hidden;
+    UniqueRegistryKey key(rawKey);
+
+    ReadFaceName(key.get(), hidden.faceName);
+
+    DWORD type = 0;
+    DWORD size = 0;
+    DWORD bytes = sizeof size;
+    if (RegQueryValueExW(key.get(), L"FontSize", nullptr, &type, reinterpret_cast<BYTE*>(&size),
+                         &bytes) == ERROR_SUCCESS &&
+        type == REG_DWORD)
+        hidden.pointSize = static_cast<uint8_t>(size <= kMaxFontPointSize ? size : kMaxFontPointSize);
+    return hidden;
+}
+
+bool GetSystemUIFont(LOGFONTW& font)
+{
+    // The size Windows versions before Vista know: without iPaddedBorderWidth.
+    NONCLIENTMETRICSW metrics{};
+    constexpr UINT kMetricsSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+    static_assert(kMetricsSize == 500, "NONCLIENTMETRICSW layout");
+    metrics.cbSize = kMetricsSize;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kMetricsSize, &metrics, 0)) {
+        font = metrics.lfMenuFont;
+        return true;
+    }
+    HGDIOBJ stock = GetStockObject(DEFAULT_GUI_FONT);
+    if (stock && GetObjectW(stock, sizeof font, &font) == sizeof font)
+        return true;
+
+    font = LOGFONTW{};
+    lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
+    font.lfWeight = FW_NORMAL;
+    font.lfHeight = PointsToHeight(8, -11);
+    return true;
+}
+
+LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden)
+{
+    LOGFONTW font{};
+    GetSystemUIFont(font);
+    if (hidden.faceName[0] != L'\0') {
+        lstrcpynW(font.lfFaceName, hidden.faceName, LF_FACESIZE);
+        font.lfCharSet = DEFAULT_CHARSET;
+    }
+    if (hidden.pointSize != 0)
+        font.lfHeight = PointsToHeight(hidden.pointSize, font.lfHeight);
+    return font;
+}
+
+bool HasStartHiddenSwitch(const wchar_t* commandTail)
+{
+    return commandTail && (wcsstr(commandTail, L"/b") || wcsstr(commandTail, L"/B"));
+}
+
+void RemoveGlobalAtomReferences(const wchar_t* name)
+{
+    for (;;) {
+        const ATOM atom = GlobalFindAtomW(name);
+        if (atom == 0 || GlobalDeleteAtom(atom) == atom)
+            return;
+    }
+}
+
+bool ForceForegroundWindow(HWND window)
+{
+    if (!IsWindow(window))
+        return false;
+    SetForegroundWindow(window);
+    if (GetForegroundWindow() == window)
+        return true;
+
+    HWND current = GetForegroundWindow();
+    if (!IsWindow(current))
+        return false;
+    if (current == window)
+        return true;
+
+    const DWORD currentThread = GetWindowThreadProcessId(current, nullptr);
+    const DWORD windowThread = GetWindowThreadProcessId(window, nullptr);
+    if (currentThread == 0 || windowThread == 0 || currentThread == windowThread)
+        return true;
+
+    // A hung foreground thread must not be raised: it would never repaint.
+    DWORD_PTR ignored = 0;
+    const bool responsive =
+        SendMessageTimeoutW(current, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) != 0;
+    // Sharing the input state with the foreground thread lifts the foreground lock for us.
+    AttachThreadInput(currentThread, windowThread, TRUE);
+    if (responsive) {
+        SetWindowPos(current, HWND_TOP, 0, 0, 0, 0, SWP_NOSENDCHANGING | SWP_NOMOVE | SWP_NOSIZE);
+        Sleep(1);
+    }
+    SetForegroundWindow(window);
+    AttachThreadInput(currentThread, windowThread, FALSE);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    InvalidateRect(current, nullptr, TRUE);
+    return true;
+}

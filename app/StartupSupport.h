@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// Start-up helpers of the program that need no window of their own, kept apart so that tests
+// can use them directly.
+
+constexpr wchar_t kHiddenFontKey[] = L"Software\\Kestro\\Paneveil\\Hidden";
+constexpr wchar_t kRunningAtomName[] = L"PV_RUNNING_ATOM";
+constexpr uint8_t kMaxFontPointSize = 72;
+
+// Font overrides for the dialogs, read once from kHiddenFontKey (never written by the program).
+struct HiddenFontOverride {
+    wchar_t faceName[32] = {};   // empty = no override
+    uint8_t pointSize = 0;       // 0 = no override
+};
+
+// Missing key or values, wrong types and names that do not fit leave that override absent.
+// A FontName of exactly 32 characters without a terminator is ignored like any longer name:
+// a face name has room for 31 characters only, and a cut name would name another font.
+HiddenFontOverride ReadHiddenFontOverride();
+
+// The system's menu font, else the stock GUI font, else Tahoma 8. Always true.
+bool GetSystemUIFont(LOGFONTW& font);
+
+// The font height for a point size on the screen, or `fallback` without a screen device context.
+LONG PointsToHeight(int points, LONG fallback);
+
+// The dialog font: the system font with the overrides applied on top.
+LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden);
+
+// "/b" or "/B" anywhere in the command-line tail (the part after the program path).
+bool HasStartHiddenSwitch(const wchar_t* commandTail);
+
+// Removes every reference to a global atom; stops if a deletion fails.
+void RemoveGlobalAtomReferences(const wchar_t* name);
+
+// Brings a window of this program to the foreground even while another program's thread owns
+// the foreground.
+bool ForceForegroundWindow(HWND window);

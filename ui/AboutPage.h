@@ -1,0 +1,26 @@
+#pragma once
+#include "Controls.h"
+#include "GdiObjects.h"
+#include "SkinDialog.h"
+
+// The last page: product name, version, copyright, a warning and the "Web Site" button. It
+// also writes the copyright into the main window's footer.
+class AboutPage : public SkinDialog {
+public:
+    explicit AboutPage(Wnd* parent);
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void LayoutControls() override;
+
+private:
+    void OnWebSite();
+
+    Font m_titleFont;
+    Static m_warning;
+};
+
+// The copyright string with every "(C)" shown as the copyright sign.
+std::wstring CopyrightText();

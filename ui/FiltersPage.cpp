@@ -1,0 +1,7 @@
+#include "FiltersPage.h"
+
+#include "resource.h"
+
+FiltersPage::FiltersPage(Wnd* parent) : SkinDialog(IDD_FILTERS_PAGE, parent)
+{
+}

@@ -1,0 +1,71 @@
+#include "GlobalPage.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "Application.h"
+#include "DataExchange.h"
+#include "Messages.h"
+#include "resource.h"
+
+namespace {
+constexpr int kNormalMaximum = 80;   // without super-trans mode no window gets more
+constexpr int kSuperMaximum = 99;
+}  // namespace
+
+GlobalPage::GlobalPage(Wnd* parent) : SkinDialog(IDD_GLOBAL_PAGE, parent)
+{
+}
+
+void GlobalPage::DoDataExchange(DataExchange& dx)
+{
+    SkinDialog::DoDataExchange(dx);
+    dx.Control(IDC_GLOBAL_SLIDER, m_slider);
+    dx.Control(IDC_GLOBAL_LABEL, m_label);
+}
+
+BOOL GlobalPage::OnInitDialog()
+{
+    SkinDialog::OnInitDialog();
+    const Settings& settings = TheApp().engine.settings;
+    m_slider.SetRange(0, settings.superTransMode ? kSuperMaximum : kNormalMaximum, false);
+    m_slider.SetPos(settings.globalTransparency, true);
+    UpdateLabel();
+    SetDlgItemTextW(m_hwnd, IDC_GLOBAL_HELP, LoadResString(IDS_GLOBAL_HELP).c_str());
+    return TRUE;
+}
+
+void GlobalPage::UpdateLabel()
+{
+    const int position = m_slider.GetPos();
+    const std::wstring value =
+        position != 0 ? std::to_wstring(position) + L"%" : LoadResString(IDS_DISABLED);
+    m_label.SetWindowText(FormatResString(IDS_GLOBAL_LABEL, value));
+}
+
+void GlobalPage::OnHScroll(UINT code, UINT position, HWND scrollBar)
+{
+    SkinDialog::OnHScroll(code, position, scrollBar);
+    if (scrollBar != m_slider.Handle() || (code != TB_THUMBTRACK && code != TB_ENDTRACK))
+        return;
+    Engine& engine = TheApp().engine;
+    engine.settings.globalTransparency = static_cast<uint8_t>(m_slider.GetPos());
+    UpdateLabel();
+    // While the thumb moves only the setting and the label follow; the windows change once.
+    if (code == TB_ENDTRACK)
+        engine.ApplySettings(false, false, true);
+}
+
+void GlobalPage::LayoutControls()
+{
+    if (!m_slider.IsBound())
+        return;
+    const RECT client = GetClientRect();
+    const HWND help = GetDlgItem(IDC_GLOBAL_HELP);
+    for (HWND control : {m_slider.Handle(), help}) {
+        const RECT r = GetChildRect(control);
+        MoveWindow(control, r.left, r.top, client.right - 2 * r.left, r.bottom - r.top, TRUE);
+    }
+    InvalidateRect(help, nullptr, TRUE);
+}

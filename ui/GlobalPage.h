@@ -1,0 +1,23 @@
+#pragma once
+#include "Controls.h"
+#include "SkinDialog.h"
+
+// The first page: one slider for the global transparency and a label that shows it.
+class GlobalPage : public SkinDialog {
+public:
+    explicit GlobalPage(Wnd* parent);
+
+    // Writes the label from the slider's current position.
+    void UpdateLabel();
+    SliderCtrl& Slider() { return m_slider; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    void OnHScroll(UINT code, UINT position, HWND scrollBar) override;
+    void LayoutControls() override;
+
+private:
+    SliderCtrl m_slider;
+    Static m_label;
+};

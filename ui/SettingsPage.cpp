@@ -1,0 +1,7 @@
+#include "SettingsPage.h"
+
+#include "resource.h"
+
+SettingsPage::SettingsPage(Wnd* parent) : SkinDialog(IDD_SETTINGS_PAGE, parent)
+{
+}
