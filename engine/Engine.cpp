@@ -136,6 +136,25 @@ void CALLBACK Engine::SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD)
         g_safeModeEngine->SweepWindows(false);
 }
 
+// Waits up to the limit for the worker to end. The worker may be inside a call that sends a
+// message to a window of this thread (reading the title of one of the program's own windows
+// does): such messages are served meanwhile, or the worker could never finish and would be
+// terminated, possibly while it holds the filter list's lock.
+static bool WaitForWorker(HANDLE thread)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD left = elapsed < kWorkerWaitMilliseconds ? kWorkerWaitMilliseconds - elapsed : 0;
+        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        if (result != WAIT_OBJECT_0 + 1)
+            return result == WAIT_OBJECT_0;
+        MSG msg;
+        // Peeking delivers the sent messages; nothing posted is taken from the queue.
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 bool Engine::Stop()
 {
     if (safeModeTimer == 0 && workerThreadId == 0)
@@ -150,7 +169,7 @@ bool Engine::Stop()
     // Whoever exchanges the handle out owns it, so it is closed exactly once and never used
     // after the worker closed it.
     if (HANDLE thread = workerThread.exchange(nullptr)) {
-        if (WaitForSingleObject(thread, kWorkerWaitMilliseconds) == WAIT_TIMEOUT)
+        if (!WaitForWorker(thread))
             TerminateThread(thread, 0);
         CloseHandle(thread);
     }

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "Engine.h"
+
+namespace {
+
+int g_getTextCalls = 0;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETTEXT)
+        ++g_getTextCalls;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// The worker reads the title of a window of this thread, which is a message to this thread.
+// Stop must serve it while it waits; otherwise the worker never ends, is terminated after the
+// time limit, and the message is never answered.
+TEST(EngineStop, ServesTheWorkersMessagesToThisThreadWhileWaiting)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"PvStopProbe";
+    ASSERT_NE(RegisterClassW(&windowClass), 0);
+    HWND window = CreateWindowExW(0, L"PvStopProbe", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    wchar_t dataFile[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dataFile);
+    wcscat(dataFile, L"pv_engine_stop_test.dat");
+    {
+        Engine engine(dataFile);
+        ASSERT_TRUE(engine.Start());
+        ASSERT_NE(engine.workerThreadId, 0u);
+        g_getTextCalls = 0;
+        // Stands in for PVDLL's post about a window of this thread; no message is pumped here.
+        ASSERT_TRUE(PostThreadMessageW(engine.workerThreadId, engine.windowMessage,
+                                       reinterpret_cast<WPARAM>(window), 0));
+        engine.Stop();
+        EXPECT_GE(g_getTextCalls, 1);
+        EXPECT_EQ(engine.workerThread.load(), nullptr);
+    }
+    DestroyWindow(window);
+    UnregisterClassW(L"PvStopProbe", windowClass.hInstance);
+    RemoveRunningAtom();
+}
