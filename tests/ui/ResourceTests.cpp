@@ -86,21 +86,10 @@ TEST(Resources, ControlsHaveTheirClassesAndStates)
 
 TEST(Resources, StringTableHoldsEveryMessage)
 {
-    const struct {
-        UINT id;
-        const wchar_t* text;
-    } exact[] = {
-        {1, L"Global Transparency: %1"},
-        {2, L"Disabled"},
-        {3, L"Are you  sure you want to delete the filter item %1?"},
-        {5, L"There is already the filter '%1',  please specify a unique different filter."},
-        {11, L"Programs (*.exe)|*.exe||"},
-        {14, L"&Disable Paneveil"},
-        {20, L"Incorrect password, operation abort."},
-        {0xF112, L"Please enter an integer between %1 and %2."},
-    };
-    for (const auto& c : exact)
-        EXPECT_EQ(c.text, LoadResString(c.id)) << c.id;
+    // Exact where no other test shows the text (the label, menu, password and exchange texts
+    // are checked where they appear).
+    EXPECT_EQ(L"There is already the filter '%1',  please specify a unique different filter.", LoadResString(5));
+    EXPECT_EQ(L"Programs (*.exe)|*.exe||", LoadResString(11));
     for (UINT id : {1u, 2u, 3u, 4u, 5u, 9u, 10u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 18u, 19u, 20u, 21u, 0xF112u, 0xF114u, 0xF116u})
         EXPECT_FALSE(LoadResString(id).empty()) << id;
     std::wstring copyright = LoadResString(IDS_COPYRIGHT);
@@ -155,14 +144,6 @@ TEST(Resources, ArtLoadsAtItsSizes)
     if (hotspot.hbmColor)
         DeleteObject(hotspot.hbmColor);
     DeleteObject(hotspot.hbmMask);
-
-    Bitmap strip;
-    ASSERT_TRUE(strip.Load(instance, IDB_BANNER));
-    BITMAP description{};
-    GetObjectW(strip.get(), sizeof(description), &description);
-    EXPECT_EQ(1, description.bmWidth);
-    EXPECT_EQ(31, description.bmHeight);
-    EXPECT_EQ(24, description.bmBitsPixel);
 }
 
 TEST(Resources, VersionResourceGivesFileAndProductVersions)
@@ -177,10 +158,9 @@ TEST(Resources, VersionResourceGivesFileAndProductVersions)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(MAKELONG(0, 2), LONG(fixed->dwFileVersionMS));
-    EXPECT_EQ(MAKELONG(0, 1), LONG(fixed->dwFileVersionLS));
-    EXPECT_EQ(MAKELONG(0, 2), LONG(fixed->dwProductVersionMS));
-    EXPECT_EQ(MAKELONG(1, 1), LONG(fixed->dwProductVersionLS));
+    // 2.0.1.0 and 2.0.1.1
+    const DWORD versions[] = {fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS};
+    EXPECT_EQ((std::vector<DWORD>{0x20000, 0x10000, 0x20000, 0x10001}), std::vector<DWORD>(versions, versions + 4));
 }
 
 } // namespace

@@ -69,9 +69,6 @@ public:
         return result;
     }
 
-    // Widens access for the scripts.
-    using Base::OnInitDialog;
-
 private:
     static constexpr UINT kRunScript = WM_APP + 77;
     std::function<void(ScriptedDialog&)> m_script;
