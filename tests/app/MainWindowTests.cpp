@@ -78,25 +78,24 @@ TEST_F(MainWindowTest, HotkeyText)
 // same combination fails while ours holds it, and succeeds once it is released.
 TEST_F(MainWindowTest, HotkeyRegistrationTranslatesModifiers)
 {
-    SettingsRecord().hotkeyVirtualKey = VK_F11;
-    SettingsRecord().hotkeyModifiers = HOTKEYF_SHIFT | HOTKEYF_ALT;
-    ASSERT_TRUE(m_window.RegisterToggleHotkey());
-    EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_SHIFT | MOD_ALT, VK_F11));
-    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, VK_F11));
-    UnregisterHotKey(nullptr, 7);
-
-    SettingsRecord().hotkeyModifiers = HOTKEYF_CONTROL | HOTKEYF_EXT;
-    ASSERT_TRUE(m_window.RegisterToggleHotkey());
-    EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_CONTROL, VK_F11));
-    // The old combination was given up.
-    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_SHIFT | MOD_ALT, VK_F11));
-    UnregisterHotKey(nullptr, 7);
-
-    SettingsRecord().hotkeyVirtualKey = 0;
-    SettingsRecord().hotkeyModifiers = 0;
-    EXPECT_TRUE(m_window.RegisterToggleHotkey());
-    EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL, VK_F11));
-    UnregisterHotKey(nullptr, 7);
+    const struct {
+        WORD virtualKey, modifiers;
+        UINT taken, free;   // platform modifiers of F11
+    } steps[] = {
+        {VK_F11, HOTKEYF_SHIFT | HOTKEYF_ALT, MOD_SHIFT | MOD_ALT, MOD_CONTROL | MOD_ALT},
+        {VK_F11, HOTKEYF_CONTROL | HOTKEYF_EXT, MOD_CONTROL, MOD_SHIFT | MOD_ALT},   // the old one given up
+        {0, 0, 0, MOD_CONTROL},                                                       // none at all
+    };
+    for (const auto& step : steps) {
+        SettingsRecord().hotkeyVirtualKey = step.virtualKey;
+        SettingsRecord().hotkeyModifiers = step.modifiers;
+        ASSERT_TRUE(m_window.RegisterToggleHotkey()) << step.modifiers;
+        if (step.taken) {
+            EXPECT_FALSE(RegisterHotKey(nullptr, 7, step.taken, VK_F11)) << step.modifiers;
+        }
+        EXPECT_TRUE(RegisterHotKey(nullptr, 7, step.free, VK_F11)) << step.modifiers;
+        UnregisterHotKey(nullptr, 7);
+    }
 }
 
 // Once the session ends, nothing is asked any more even with a password and the window hidden

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 #include "StartupSupport.h"
@@ -11,23 +12,6 @@
 namespace {
 
 std::wstring g_programPath;
-
-std::wstring Widen(const char* text)
-{
-    std::wstring wide;
-    for (; text && *text; ++text)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    return wide;
-}
-
-std::wstring UnixToWindows(std::wstring path)
-{
-    if (!path.empty() && path[0] == L'/') {
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        path = L"Z:" + path;
-    }
-    return path;
-}
 
 struct EnumState {
     DWORD processId;
@@ -49,12 +33,12 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter)
 
 void SetProgramPath(const char* path)
 {
-    g_programPath = UnixToWindows(Widen(path));
-}
-
-const std::wstring& ProgramPath()
-{
-    return g_programPath;
+    // Byte by byte: the build tree's path is ASCII.
+    g_programPath.assign(path, path + std::strlen(path));
+    if (!g_programPath.empty() && g_programPath[0] == L'/') {
+        std::replace(g_programPath.begin(), g_programPath.end(), L'/', L'\\');
+        g_programPath.insert(0, L"Z:");
+    }
 }
 
 std::wstring DataFilePath()

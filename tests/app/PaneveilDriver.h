@@ -10,7 +10,6 @@
 // The program's path, given to the test executable as its first argument (a Unix path is
 // turned into the Z: drive path Wine maps to it).
 void SetProgramPath(const char* path);
-const std::wstring& ProgramPath();
 
 // Documents\Kestro\Paneveil\Paneveil.dat as the program composes it (Wine's Documents is HOME).
 std::wstring DataFilePath();

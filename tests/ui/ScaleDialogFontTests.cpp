@@ -29,17 +29,6 @@ Ratio Measure(HFONT oldFont, HFONT newFont)
     return {(a.cx / 26 + 1) / 2, a.cy, (b.cx / 26 + 1) / 2, b.cy};
 }
 
-Font MakeFont(int height)
-{
-    LOGFONTW logFont{};
-    logFont.lfHeight = height;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyW(logFont.lfFaceName, L"Tahoma");
-    Font font;
-    font.CreateIndirect(logFont);
-    return font;
-}
-
 RECT RectIn(HWND window, HWND parent)
 {
     RECT r{};

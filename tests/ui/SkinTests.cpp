@@ -252,11 +252,8 @@ TEST_F(Skin, LayoutRunsAtInitialisationAndOnEveryResize)
 
 TEST_F(Skin, InitialisationScalesToTheApplicationFont)
 {
-    LOGFONTW large{};
-    large.lfHeight = -18;
-    lstrcpyW(large.lfFaceName, L"Tahoma");
-    Font font;
-    ASSERT_TRUE(font.CreateIndirect(large));
+    Font font = MakeFont(-18);
+    ASSERT_TRUE(font);
     SkinDialog plain(IDD_FILTER_SCOPE);
     ASSERT_TRUE(plain.Create());
     GetTestApp().m_uiFont = font.get();

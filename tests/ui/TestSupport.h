@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Dialog.h"
+#include "GdiObjects.h"
 #include "WinApp.h"
 
 // The application object of the test programs: named like the program, with a font and hand
@@ -79,3 +80,6 @@ void PumpMessages(DWORD milliseconds = 50);
 
 // The text of a window.
 std::wstring TextOf(HWND window);
+
+// A Tahoma font of the given logical height.
+Font MakeFont(int height);
