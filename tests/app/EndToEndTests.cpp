@@ -157,31 +157,19 @@ protected:
     HWND m_target = nullptr;
 };
 
-TEST_F(EndToEnd, FirstStartShowsGlobalPageAndTheCloseBoxEndsEverything)
+// The first start shows the Global page. Screenshots of the display with the main window on each
+// page follow, for people to look at; the helper's white window beside it shows how it is
+// blended. Each tab, the already selected Global tab first, leaves exactly its own page shown.
+// The close box ends everything.
+TEST_F(EndToEnd, FirstStartEveryPageInAScreenshotAndTheCloseBox)
 {
     PaneveilProcess paneveil;
     const HWND main = StartShown(paneveil);
     ASSERT_NE(main, nullptr);
-    const HWND page = VisiblePage(main);
-    ASSERT_NE(page, nullptr);
-    EXPECT_NE(GetDlgItem(page, kGlobalSlider), nullptr);
-    EXPECT_EQ(WindowText(GetDlgItem(page, kGlobalLabel)), L"Global Transparency: 40%");
-    EXPECT_TRUE(TargetReaches(kAlpha40));
-
-    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_EQ(TargetAlpha(), kOpaque);
-    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
-}
-
-// Screenshots of the display with the main window on each page, for people to look at; the
-// helper's white window beside it shows how it is blended. Each tab, the already selected Global
-// tab first, leaves exactly its own page shown.
-TEST_F(EndToEnd, ScreenshotsOfEveryPage)
-{
-    PaneveilProcess paneveil;
-    const HWND main = StartShown(paneveil);
-    ASSERT_NE(main, nullptr);
+    const HWND first = VisiblePage(main);
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(GetDlgItem(first, kGlobalSlider), nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(first, kGlobalLabel)), L"Global Transparency: 40%");
     RECT mainRect{};
     GetWindowRect(main, &mainRect);
     // Beside the main window, over the grey root.
@@ -211,8 +199,10 @@ TEST_F(EndToEnd, ScreenshotsOfEveryPage)
         EXPECT_NEAR(GetRValue(blended), 204, 6);
         EXPECT_NEAR(GetGValue(blended), 204, 6);
     }
-    Exit(main);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
 }
 
 // Started hidden, with the tray icon hidden too: a window shown later is still caught, a second

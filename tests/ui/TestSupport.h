@@ -9,15 +9,13 @@
 #include "GdiObjects.h"
 #include "WinApp.h"
 
-// The application object of the test programs: named like the program, with a font and hand
-// cursor the skin can be pointed at.
+// The application object of the test programs: named like the program, with a hand cursor the
+// skin can be pointed at. It has no font of its own: the program's is checked end to end.
 class TestApp : public WinApp {
 public:
     TestApp() : WinApp(L"Paneveil") {}
-    HFONT GetUiFont() const override { return m_uiFont; }
     HCURSOR GetHandCursor() const override { return m_handCursor; }
 
-    HFONT m_uiFont = nullptr;
     HCURSOR m_handCursor = nullptr;
 };
 
