@@ -108,25 +108,27 @@ TEST(DataExchange, OkSavesAndCancelDoesNot)
     EXPECT_EQ(99, saved.m_transparency);
     EXPECT_EQ(std::wstring(260, L'p'), saved.m_pattern);
 
-    ScriptedExchange cancelled([](ScriptedExchange& d) {
-        SetItemText(d, IDC_FILTER_PERCENT, L"7");
-        SetItemText(d, IDC_FILTER_PATTERN, L"changed");
-        SendMessageW(d.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
-    EXPECT_EQ(IDCANCEL, cancelled.DoModal());
-    EXPECT_EQ(40, cancelled.m_transparency);
-    EXPECT_EQ(L"start", cancelled.m_pattern);
-    EXPECT_EQ(1, cancelled.m_exchanges) << "only the loading exchange ran";
-
-    ScriptedExchange closed([](ScriptedExchange& d) { PostMessageW(d.Handle(), WM_CLOSE, 0, 0); });
-    EXPECT_EQ(IDCANCEL, closed.DoModal());
-
-    // Esc reaches the dialog through the modal loop's dialog-message handling.
-    ScriptedExchange escaped([](ScriptedExchange& d) {
-        SetFocus(d.GetDlgItem(IDC_FILTER_PATTERN));
-        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    EXPECT_EQ(IDCANCEL, escaped.DoModal());
+    // The Cancel button, the close box and Esc, which reaches the dialog through the modal loop's
+    // dialog-message handling, all leave the data as it was loaded.
+    const std::function<void(ScriptedExchange&)> cancels[] = {
+        [](ScriptedExchange& d) { SendMessageW(d.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); },
+        [](ScriptedExchange& d) { PostMessageW(d.Handle(), WM_CLOSE, 0, 0); },
+        [](ScriptedExchange& d) {
+            SetFocus(d.GetDlgItem(IDC_FILTER_PATTERN));
+            PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+    };
+    for (const auto& cancel : cancels) {
+        ScriptedExchange cancelled([&](ScriptedExchange& d) {
+            SetItemText(d, IDC_FILTER_PERCENT, L"7");
+            SetItemText(d, IDC_FILTER_PATTERN, L"changed");
+            cancel(d);
+        });
+        EXPECT_EQ(IDCANCEL, cancelled.DoModal());
+        EXPECT_EQ(40, cancelled.m_transparency);
+        EXPECT_EQ(L"start", cancelled.m_pattern);
+        EXPECT_EQ(1, cancelled.m_exchanges) << "only the loading exchange ran";
+    }
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
