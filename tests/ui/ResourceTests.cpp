@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <set>
 #include <vector>
 
 #include "Dialog.h"
@@ -113,27 +114,37 @@ TEST(Resources, TrayMenuHasItsItemsInOrder)
     EXPECT_STREQ(L"Online &Help\tF1", text);
 }
 
-TEST(Resources, ArtLoadsAtItsSizes)
+// One entry of an icon group's directory.
+#pragma pack(push, 2)
+struct IconGroupEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+// The sizes drawn into an icon resource. Loading at a size proves nothing: a missing size is
+// scaled from another.
+std::set<int> DrawnSizes(HINSTANCE instance, UINT id)
+{
+    std::set<int> sizes;
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+    auto* directory = found ? static_cast<const WORD*>(LockResource(LoadResource(instance, found))) : nullptr;
+    for (WORD i = 0; directory && i < directory[2]; ++i)
+        sizes.insert(reinterpret_cast<const IconGroupEntry*>(directory + 3)[i].width);
+    return sizes;
+}
+
+TEST(Resources, ArtIsDrawnAtTheSizesItIsShownAt)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (UINT id : {IDI_PANEVEIL, IDI_HELP, IDI_FOLDER, IDI_FINDER, IDI_FINDER_EMPTY}) {
-        for (int size : {16, 32}) {
-            HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-            EXPECT_NE(nullptr, icon) << id << " at " << size;
-            if (icon)
-                DestroyIcon(icon);
-        }
-    }
-    HICON large = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PANEVEIL), IMAGE_ICON, 48, 48, 0));
-    ASSERT_NE(nullptr, large);
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(large, &info));
-    BITMAP colour{};
-    GetObjectW(info.hbmColor, sizeof(colour), &colour);
-    EXPECT_EQ(48, colour.bmWidth) << "drawn at 48 pixels, not scaled";
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(large);
+    // Icon statics and LoadIcon take the 32-pixel image; the program's icon is also shown small
+    // in the tray and large (48) on the main window.
+    for (UINT id : {IDI_PANEVEIL, IDI_HELP, IDI_FOLDER, IDI_FINDER, IDI_FINDER_EMPTY})
+        EXPECT_EQ(1u, DrawnSizes(instance, id).count(32)) << id;
+    const std::set<int> program = DrawnSizes(instance, IDI_PANEVEIL);
+    EXPECT_TRUE(program.count(16) && program.count(48));
 
     HCURSOR cursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_CURSOR_FINDER));
     ASSERT_NE(nullptr, cursor);
