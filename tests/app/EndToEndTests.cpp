@@ -21,7 +21,6 @@ namespace {
 
 // Ids of the program's templates and menu.
 constexpr int kGlobalTab = 1009, kFiltersTab = 1010, kSettingsTab = 1011, kAboutTab = 1013;
-constexpr int kFooter = 1015;
 constexpr int kGlobalLabel = 1025, kGlobalSlider = 1042, kGlobalHelp = 1068;
 constexpr int kFiltersList = 1021, kSettingsHotkey = 1060, kAboutWebSite = 1037;
 constexpr int kPasswordEdit = 1075;
@@ -34,11 +33,16 @@ constexpr int kAlpha40 = 153, kAlpha20 = 204, kAlpha50 = 127;
 
 class EndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override
+    // Every test starts and ends without a data file, a leftover atom or a font override.
+    static void Clean()
     {
         DeleteFileW(DataFilePath().c_str());
         RemoveGlobalAtomReferences(kRunningAtomName);
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
+    }
+    void SetUp() override
+    {
+        Clean();
         ASSERT_TRUE(m_helper.IsRunning());
         m_target = m_helper.Create("PvEndToEndTarget", "End-to-end target");
         ASSERT_NE(m_target, nullptr);
@@ -48,9 +52,7 @@ protected:
     void TearDown() override
     {
         m_helper.Destroy(m_target);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
-        DeleteFileW(DataFilePath().c_str());
-        RemoveGlobalAtomReferences(kRunningAtomName);
+        Clean();
     }
 
     // Writes the data file from the defaults as changed by `change`.
@@ -110,6 +112,13 @@ protected:
     }
 
     static void Exit(HWND mainWindow) { PostMessageW(mainWindow, WM_COMMAND, kMenuExit, 0); }
+    // Exit from the tray menu: the process ends and the target is opaque again.
+    void ExitAndExpectOpaque(PaneveilProcess& paneveil, HWND mainWindow)
+    {
+        Exit(mainWindow);
+        ASSERT_TRUE(paneveil.WaitForExit());
+        EXPECT_EQ(TargetAlpha(), kOpaque);
+    }
 
     // Starts the program hidden ("/b") and waits until its engine has reached the target.
     HWND StartHidden(PaneveilProcess& paneveil)
@@ -118,6 +127,12 @@ protected:
             return nullptr;
         const HWND main = paneveil.MainWindow();
         return main && TargetReaches(kAlpha40) ? main : nullptr;
+    }
+    // Starts the program and waits until its main window shows.
+    static HWND StartShown(PaneveilProcess& paneveil)
+    {
+        const HWND main = paneveil.Start() ? paneveil.MainWindow() : nullptr;
+        return main && WaitFor([&] { return IsVisible(main); }) ? main : nullptr;
     }
 
     // A mouse message on the tray icon, as the shell reports it.
@@ -142,51 +157,19 @@ protected:
     HWND m_target = nullptr;
 };
 
-TEST_F(EndToEnd, FirstStartShowsGlobalPageAndTheCloseBoxEndsEverything)
+// The first start shows the Global page. Screenshots of the display with the main window on each
+// page follow, for people to look at; the helper's white window beside it shows how it is
+// blended. Each tab, the already selected Global tab first, leaves exactly its own page shown.
+// The close box ends everything.
+TEST_F(EndToEnd, FirstStartEveryPageInAScreenshotAndTheCloseBox)
 {
     PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND main = paneveil.MainWindow();
+    const HWND main = StartShown(paneveil);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    const HWND page = VisiblePage(main);
-    ASSERT_NE(page, nullptr);
-    EXPECT_NE(GetDlgItem(page, kGlobalSlider), nullptr);
-    EXPECT_EQ(WindowText(GetDlgItem(page, kGlobalLabel)), L"Global Transparency: 40%");
-    EXPECT_TRUE(TargetReaches(kAlpha40));
-
-    const std::wstring footer = WindowText(GetDlgItem(main, kFooter));
-    EXPECT_NE(footer.find(L'\u00A9'), std::wstring::npos) << "footer: " << std::string(footer.begin(), footer.end());
-    EXPECT_EQ(footer.find(L"(C)"), std::wstring::npos);
-
-    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_EQ(TargetAlpha(), kOpaque);
-    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
-}
-
-TEST_F(EndToEnd, WindowShownLaterIsCaught)
-{
-    PaneveilProcess paneveil;
-    const HWND main = StartHidden(paneveil);
-    ASSERT_NE(main, nullptr);
-    const HWND late = m_helper.Create("PvEndToEndLate", "Shown after the start");
-    ASSERT_NE(late, nullptr);
-    EXPECT_GE(m_helper.ShowAndWait(late, kAlpha40, 3000), 0);
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_GE(m_helper.Wait(late, kOpaque, 3000), 0);
-    m_helper.Destroy(late);
-}
-
-// Screenshots of the display with the main window on each page, for people to look at; the
-// helper's white window beside it shows how it is blended.
-TEST_F(EndToEnd, ScreenshotsOfEveryPage)
-{
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND main = paneveil.MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    const HWND first = VisiblePage(main);
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(GetDlgItem(first, kGlobalSlider), nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(first, kGlobalLabel)), L"Global Transparency: 40%");
     RECT mainRect{};
     GetWindowRect(main, &mainRect);
     // Beside the main window, over the grey root.
@@ -216,48 +199,52 @@ TEST_F(EndToEnd, ScreenshotsOfEveryPage)
         EXPECT_NEAR(GetRValue(blended), 204, 6);
         EXPECT_NEAR(GetGValue(blended), 204, 6);
     }
-    Exit(main);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(paneveil.WaitForExit());
+    EXPECT_EQ(TargetAlpha(), kOpaque);
+    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
 }
 
-TEST_F(EndToEnd, SecondStartShowsTheHiddenWindow)
+// Started hidden, with the tray icon hidden too: a window shown later is still caught, a second
+// start with the switch shows nothing, one without it shows the window, and minimising hides it
+// without adding an icon.
+TEST_F(EndToEnd, HiddenStartLateWindowAndSecondStarts)
 {
+    WriteDataFile([](Settings& s) { s.hideTrayIcon = 1; });
     PaneveilProcess first;
     const HWND main = StartHidden(first);
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsVisible(main));
+    EXPECT_FALSE(TrayIconExists(main));
+    const HWND late = m_helper.Create("PvEndToEndLate", "Shown after the start");
+    ASSERT_NE(late, nullptr);
+    EXPECT_GE(m_helper.ShowAndWait(late, kAlpha40, 3000), 0);
+
+    PaneveilProcess quiet;
+    ASSERT_TRUE(quiet.Start(L"/B"));
+    EXPECT_TRUE(quiet.WaitForExit());
+    Sleep(500);
+    EXPECT_FALSE(IsVisible(main));
+    EXPECT_TRUE(quiet.FindWindows(L"Paneveil").empty());
 
     PaneveilProcess second;
     ASSERT_TRUE(second.Start());
     EXPECT_TRUE(second.WaitForExit());
-    EXPECT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    Exit(main);
-    ASSERT_TRUE(first.WaitForExit());
-    EXPECT_EQ(TargetAlpha(), kOpaque);
-}
+    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsVisible(main); }));
+    EXPECT_FALSE(TrayIconExists(main));
 
-TEST_F(EndToEnd, SecondStartWithSwitchShowsNothing)
-{
-    PaneveilProcess first;
-    const HWND main = StartHidden(first);
-    ASSERT_NE(main, nullptr);
-
-    PaneveilProcess second;
-    ASSERT_TRUE(second.Start(L"/B"));
-    EXPECT_TRUE(second.WaitForExit());
-    Sleep(500);
-    EXPECT_FALSE(IsVisible(main));
-    EXPECT_TRUE(second.FindWindows(L"Paneveil").empty());
-    Exit(main);
-    ASSERT_TRUE(first.WaitForExit());
+    ExitAndExpectOpaque(first, main);
+    EXPECT_GE(m_helper.Wait(late, kOpaque, 3000), 0);
+    m_helper.Destroy(late);
 }
 
 TEST_F(EndToEnd, SliderTracksLabelAndAppliesAtTheEnd)
 {
     PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND main = paneveil.MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+    const HWND main = StartShown(paneveil);
+    ASSERT_NE(main, nullptr);
     ASSERT_TRUE(TargetReaches(kAlpha40));
     const HWND page = VisiblePage(main);
     const HWND slider = GetDlgItem(page, kGlobalSlider);
@@ -298,10 +285,7 @@ TEST_F(EndToEnd, SliderTracksLabelAndAppliesAtTheEnd)
     EXPECT_TRUE(WaitFor([&] { return ReadSettings().globalTransparency == 51; }));
     EXPECT_EQ(WindowText(label), L"Global Transparency: 51%");
     EXPECT_TRUE(TargetReaches(124));   // 255 - 0.51 * 255, truncated
-
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_EQ(TargetAlpha(), kOpaque);
+    ExitAndExpectOpaque(paneveil, main);
 }
 
 TEST_F(EndToEnd, TrayMenuHotkeyDoubleClickAndMinimise)
@@ -346,82 +330,51 @@ TEST_F(EndToEnd, TrayMenuHotkeyDoubleClickAndMinimise)
     EXPECT_FALSE(IsIconic(main));
     EXPECT_TRUE(TrayIconExists(main));
     EXPECT_TRUE(paneveil.IsRunning());
-
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_EQ(TargetAlpha(), kOpaque);
+    ExitAndExpectOpaque(paneveil, main);
 }
 
-TEST_F(EndToEnd, HiddenTrayIconStaysHidden)
+// A start without the switch asks first: the prompt comes to the front although nothing else
+// shows, and the hidden window has its tray icon meanwhile. Two wrong entries (letter case
+// counts) may be followed by the right one; a third wrong one ends the program, no window ever
+// translucent and no icon left.
+TEST_F(EndToEnd, PasswordAtTheStartTwoWrongThenRightOrThreeWrong)
 {
-    WriteDataFile([](Settings& s) { s.hideTrayIcon = 1; });
-    PaneveilProcess paneveil;
-    const HWND main = StartHidden(paneveil);
-    ASSERT_NE(main, nullptr);
-    EXPECT_FALSE(TrayIconExists(main));
-
-    // Only a second start brings the window up; minimising hides it without adding an icon.
-    PaneveilProcess second;
-    ASSERT_TRUE(second.Start());
-    EXPECT_TRUE(second.WaitForExit());
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsVisible(main); }));
-    EXPECT_FALSE(TrayIconExists(main));
-
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-}
-
-TEST_F(EndToEnd, PasswordTwoWrongEntriesThenTheRightOne)
-{
-    WritePassword(L"secret");
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
-    ASSERT_NE(prompt, nullptr);
-    const HWND main = paneveil.MainWindow();
-    EXPECT_FALSE(IsVisible(main));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(prompt, IDOK)));
-    // The prompt comes to the front although the program has no visible window.
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == prompt; }, 2000));
-
-    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"wrong"), L"Incorrect password, please try again.");
-    // Letter case counts.
-    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"Secret"), L"Incorrect password, please try again.");
-    EXPECT_EQ(TargetAlpha(), kOpaque);
-    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"secret"), L"");
-    EXPECT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    EXPECT_TRUE(TargetReaches(kAlpha40));
-
-    // With the window visible nothing asks: the hotkey and Exit act at once.
-    PostMessageW(main, WM_HOTKEY, 0, 0);
-    EXPECT_TRUE(TargetReaches(kOpaque));
-    EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-}
-
-TEST_F(EndToEnd, PasswordThreeWrongEntriesEndTheProgram)
-{
-    WritePassword(L"secret");
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
-    ASSERT_NE(prompt, nullptr);
-    const HWND main = paneveil.MainWindow();
-    // The hidden window has its tray icon while the prompt is up.
-    EXPECT_TRUE(TrayIconExists(main));
-    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"one"), L"Incorrect password, please try again.");
-    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"two"), L"Incorrect password, please try again.");
-    EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"three"), L"Incorrect password, operation abort.");
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_FALSE(IsWindow(main));
-    EXPECT_FALSE(TrayIconExists(main));
-    EXPECT_EQ(TargetAlpha(), kOpaque);
-    // The engine never started: it would have left its atom had it run in hook mode and the
-    // run not ended cleanly, and the window was never layered.
-    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+    for (bool thirdWrong : {false, true}) {
+        SCOPED_TRACE(thirdWrong ? "three wrong" : "two wrong, then right");
+        WritePassword(L"secret");
+        PaneveilProcess paneveil;
+        ASSERT_TRUE(paneveil.Start());
+        const HWND prompt = paneveil.WaitForWindow(kPromptCaption);
+        ASSERT_NE(prompt, nullptr);
+        const HWND main = paneveil.MainWindow();
+        EXPECT_FALSE(IsVisible(main));
+        EXPECT_TRUE(TrayIconExists(main));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(prompt, IDOK)));
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == prompt; }, 2000));
+        for (const wchar_t* wrong : {L"wrong", L"Secret"})
+            EXPECT_EQ(AnswerPrompt(paneveil, prompt, wrong), L"Incorrect password, please try again.");
+        EXPECT_EQ(TargetAlpha(), kOpaque);
+        if (thirdWrong) {
+            EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"three"), L"Incorrect password, operation abort.");
+            ASSERT_TRUE(paneveil.WaitForExit());
+            EXPECT_FALSE(IsWindow(main));
+            EXPECT_FALSE(TrayIconExists(main));
+            EXPECT_EQ(TargetAlpha(), kOpaque);
+            // The engine never started: in hook mode it would have left its atom, the run not
+            // having ended in order.
+            EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+            continue;
+        }
+        EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"secret"), L"");
+        EXPECT_TRUE(WaitFor([&] { return IsVisible(main); }));
+        EXPECT_TRUE(TargetReaches(kAlpha40));
+        // With the window visible nothing asks: the hotkey and Exit act at once.
+        PostMessageW(main, WM_HOTKEY, 0, 0);
+        EXPECT_TRUE(TargetReaches(kOpaque));
+        EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
+        Exit(main);
+        ASSERT_TRUE(paneveil.WaitForExit());
+    }
 }
 
 TEST_F(EndToEnd, PasswordGatesHiddenOperationsAndNeverStacksPrompts)
@@ -455,53 +408,41 @@ TEST_F(EndToEnd, PasswordGatesHiddenOperationsAndNeverStacksPrompts)
     EXPECT_EQ(TargetAlpha(), kOpaque);
 }
 
-TEST_F(EndToEnd, SafeModeOfferYesTurnsSafeModeOn)
+// The engine's atom left behind by an abnormal end brings the offer. Safe mode sweeps by timer
+// and never marks its run with the atom; hook mode does, and an orderly exit removes every
+// reference, the old one included, so the next start asks nothing.
+TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
 {
-    WriteDataFile([](Settings&) {});
-    GlobalAddAtomW(kRunningAtomName);
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    std::wstring text;
-    const HWND box = paneveil.WaitForMessageBox(&text);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(text, L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
-    ClickButton(box, IDYES);
-    const HWND main = paneveil.MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    EXPECT_EQ(ReadSettings().safeMode, 1);
-    // Safe mode sweeps by timer and never marks its run with the atom.
-    EXPECT_TRUE(TargetReaches(kAlpha40));
-    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_EQ(TargetAlpha(), kOpaque);
-}
-
-TEST_F(EndToEnd, SafeModeOfferNoKeepsHookMode)
-{
-    WriteDataFile([](Settings&) {});
-    GlobalAddAtomW(kRunningAtomName);
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND box = paneveil.WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    ClickButton(box, IDNO);
-    const HWND main = paneveil.MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
-    EXPECT_TRUE(TargetReaches(kAlpha40));
-    EXPECT_EQ(ReadSettings().safeMode, 0);
-    EXPECT_NE(GlobalFindAtomW(kRunningAtomName), 0);
-    Exit(main);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    // An orderly exit after hook mode removes every reference, the old one included.
-    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+    const struct {
+        int answer;
+        uint8_t safeMode;
+        bool atomWhileRunning;
+    } cases[] = {{IDYES, 1, false}, {IDNO, 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        WriteDataFile([](Settings&) {});
+        GlobalAddAtomW(kRunningAtomName);
+        PaneveilProcess paneveil;
+        ASSERT_TRUE(paneveil.Start());
+        std::wstring text;
+        const HWND box = paneveil.WaitForMessageBox(&text);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(text, L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
+        ClickButton(box, c.answer);
+        const HWND main = paneveil.MainWindow();
+        ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
+        EXPECT_EQ(ReadSettings().safeMode, c.safeMode);
+        EXPECT_TRUE(TargetReaches(kAlpha40));
+        EXPECT_EQ(GlobalFindAtomW(kRunningAtomName) != 0, c.atomWhileRunning);
+        ExitAndExpectOpaque(paneveil, main);
+        EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+    }
 
     PaneveilProcess again;
-    ASSERT_TRUE(again.Start());
-    const HWND mainAgain = again.MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return IsVisible(mainAgain); }));
+    const HWND main = StartShown(again);
+    ASSERT_NE(main, nullptr);
     EXPECT_EQ(again.WaitForMessageBox(nullptr, 300), nullptr);
-    Exit(mainAgain);
+    Exit(main);
     ASSERT_TRUE(again.WaitForExit());
 }
 
@@ -512,24 +453,16 @@ protected:
     SIZE GlobalTabSize(DWORD fontSize)
     {
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
-        if (fontSize != 0) {
-            HKEY key = nullptr;
-            RegCreateKeyExW(HKEY_CURRENT_USER, kHiddenFontKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-            RegSetValueExW(key, L"FontSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&fontSize), sizeof fontSize);
-            RegCloseKey(key);
-        }
+        if (fontSize != 0)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kHiddenFontKey, L"FontSize", REG_DWORD, &fontSize, sizeof fontSize);
         PaneveilProcess paneveil;
-        SIZE size{};
         // Once the engine runs, the window has long been created and scaled.
         const HWND main = StartHidden(paneveil);
-        if (main) {
-            RECT rect{};
-            GetWindowRect(GetDlgItem(main, kGlobalTab), &rect);
-            size = {rect.right - rect.left, rect.bottom - rect.top};
-        }
+        RECT rect{};
+        GetWindowRect(GetDlgItem(main, kGlobalTab), &rect);
         Exit(main);
         paneveil.WaitForExit();
-        return size;
+        return {rect.right - rect.left, rect.bottom - rect.top};
     }
 };
 

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 #include "StartupSupport.h"
@@ -11,23 +12,6 @@
 namespace {
 
 std::wstring g_programPath;
-
-std::wstring Widen(const char* text)
-{
-    std::wstring wide;
-    for (; text && *text; ++text)
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    return wide;
-}
-
-std::wstring UnixToWindows(std::wstring path)
-{
-    if (!path.empty() && path[0] == L'/') {
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        path = L"Z:" + path;
-    }
-    return path;
-}
 
 struct EnumState {
     DWORD processId;
@@ -49,12 +33,12 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter)
 
 void SetProgramPath(const char* path)
 {
-    g_programPath = UnixToWindows(Widen(path));
-}
-
-const std::wstring& ProgramPath()
-{
-    return g_programPath;
+    // Byte by byte: the build tree's path is ASCII.
+    g_programPath.assign(path, path + std::strlen(path));
+    if (!g_programPath.empty() && g_programPath[0] == L'/') {
+        std::replace(g_programPath.begin(), g_programPath.end(), L'/', L'\\');
+        g_programPath.insert(0, L"Z:");
+    }
 }
 
 std::wstring DataFilePath()
@@ -121,14 +105,18 @@ std::vector<HWND> PaneveilProcess::FindWindows(const wchar_t* caption) const
     return found;
 }
 
-HWND PaneveilProcess::WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds) const
+HWND PaneveilProcess::WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds, bool (*accept)(HWND)) const
 {
     HWND window = nullptr;
     WaitFor(
         [&] {
-            const std::vector<HWND> found = FindWindows(caption);
-            window = found.empty() ? nullptr : found.front();
-            return window != nullptr;
+            for (HWND found : FindWindows(caption)) {
+                if (!accept || accept(found)) {
+                    window = found;
+                    return true;
+                }
+            }
+            return false;
         },
         timeoutMilliseconds);
     return window;
@@ -136,36 +124,16 @@ HWND PaneveilProcess::WaitForWindow(const wchar_t* caption, DWORD timeoutMillise
 
 HWND PaneveilProcess::MainWindow(DWORD timeoutMilliseconds) const
 {
-    constexpr int kGlobalTab = 1009;
-    HWND main = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND window : FindWindows(L"Paneveil")) {
-                if (GetDlgItem(window, kGlobalTab)) {
-                    main = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMilliseconds);
-    return main;
+    return WaitForWindow(L"Paneveil", timeoutMilliseconds, [](HWND window) {
+        constexpr int kGlobalTab = 1009;
+        return GetDlgItem(window, kGlobalTab) != nullptr;
+    });
 }
 
 HWND PaneveilProcess::WaitForMessageBox(std::wstring* text, DWORD timeoutMilliseconds) const
 {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND window : FindWindows(L"Paneveil")) {
-                if (IsVisible(window) && GetDlgItem(window, 0xFFFF)) {
-                    box = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMilliseconds);
+    const HWND box = WaitForWindow(L"Paneveil", timeoutMilliseconds,
+        [](HWND window) { return IsVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr; });
     if (box && text)
         *text = WindowText(GetDlgItem(box, 0xFFFF));
     return box;
@@ -182,13 +150,17 @@ void PaneveilProcess::Kill()
 
 HWND VisiblePage(HWND mainWindow)
 {
+    HWND shown = nullptr;
     for (HWND child = GetWindow(mainWindow, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
-        if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(child))
-            return child;
+        if (wcscmp(className, L"#32770") == 0 && (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
+            if (shown)
+                return nullptr;
+            shown = child;
+        }
     }
-    return nullptr;
+    return shown;
 }
 
 void ClickButton(HWND dialog, int id)

@@ -10,7 +10,6 @@
 // The program's path, given to the test executable as its first argument (a Unix path is
 // turned into the Z: drive path Wine maps to it).
 void SetProgramPath(const char* path);
-const std::wstring& ProgramPath();
 
 // Documents\Kestro\Paneveil\Paneveil.dat as the program composes it (Wine's Documents is HOME).
 std::wstring DataFilePath();
@@ -47,8 +46,8 @@ public:
 
     // Top-level windows of this process with the given caption (hidden ones included).
     std::vector<HWND> FindWindows(const wchar_t* caption) const;
-    // The first such window, waited for.
-    HWND WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds = 10000) const;
+    // The first such window that `accept` takes (any without it), waited for.
+    HWND WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds = 10000, bool (*accept)(HWND) = nullptr) const;
     // The main window: captioned "Paneveil" like the message boxes, but with the tab buttons.
     HWND MainWindow(DWORD timeoutMilliseconds = 10000) const;
     // A message box of this process (caption "Paneveil", a static text 0xFFFF) and its text.
@@ -63,7 +62,8 @@ private:
     DWORD m_processId = 0;
 };
 
-// The child page of the main window that is visible now, or null.
+// The one child page of the main window shown now (by its own style, so even while the window is
+// hidden); null when none or several are.
 HWND VisiblePage(HWND mainWindow);
 
 // Clicks a button by its id (BM_CLICK, posted: the click may open a modal box).

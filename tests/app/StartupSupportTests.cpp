@@ -11,34 +11,20 @@ namespace {
 class HiddenFontTest : public ::testing::Test {
 protected:
     void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey); }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey); }
+    void TearDown() override { SetUp(); }
 
     static void Write(const wchar_t* name, DWORD type, const void* data, DWORD bytes)
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kHiddenFontKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
-        RegCloseKey(key);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kHiddenFontKey, name, type, data, bytes), ERROR_SUCCESS);
     }
-    static void WriteName(DWORD type, const std::wstring& text, bool terminated)
-    {
-        Write(L"FontName", type, text.c_str(),
-              static_cast<DWORD>((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t)));
-    }
-    static void WriteSize(DWORD value) { Write(L"FontSize", REG_DWORD, &value, sizeof value); }
 };
-
-TEST_F(HiddenFontTest, NoKeyMeansNoOverride)
-{
-    const HiddenFontOverride hidden = ReadHiddenFontOverride();
-    EXPECT_STREQ(hidden.faceName, L"");
-    EXPECT_EQ(hidden.pointSize, 0);
-}
 
 TEST_F(HiddenFontTest, FontNameCases)
 {
+    const HiddenFontOverride none = ReadHiddenFontOverride();
+    EXPECT_STREQ(none.faceName, L"") << "no key, no override";
+    EXPECT_EQ(none.pointSize, 0);
+
     struct Case {
         const char* what;
         DWORD type;
@@ -60,50 +46,31 @@ TEST_F(HiddenFontTest, FontNameCases)
         {"unterminated 32 characters are ignored", REG_SZ, name32, false, L""},
     };
     for (const Case& c : cases) {
-        WriteName(c.type, c.text, c.terminated);
+        Write(L"FontName", c.type, c.text.c_str(), DWORD((c.text.size() + (c.terminated ? 1 : 0)) * sizeof(wchar_t)));
         const HiddenFontOverride hidden = ReadHiddenFontOverride();
         EXPECT_EQ(std::wstring(hidden.faceName, wcsnlen(hidden.faceName, 32)), c.expected) << c.what;
         EXPECT_EQ(hidden.pointSize, 0) << c.what;
     }
 }
 
-TEST_F(HiddenFontTest, FontSizeCases)
+TEST_F(HiddenFontTest, FontSizeCasesBesideAName)
 {
-    struct Case {
+    Write(L"FontName", REG_SZ, L"Courier New", sizeof L"Courier New");
+    const struct {
+        DWORD type;
         DWORD value;
         uint8_t expected;
-    };
-    const Case cases[] = {{0, 0}, {1, 1}, {12, 12}, {72, 72}, {73, 72}, {100, 72}, {256, 72}, {0xFFFFFFFF, 72}};
-    for (const Case& c : cases) {
-        WriteSize(c.value);
-        EXPECT_EQ(ReadHiddenFontOverride().pointSize, c.expected) << c.value;
+    } cases[] = {{REG_DWORD, 0, 0}, {REG_DWORD, 1, 1}, {REG_DWORD, 12, 12}, {REG_DWORD, 72, 72},
+        {REG_DWORD, 73, 72}, {REG_DWORD, 100, 72}, {REG_DWORD, 256, 72}, {REG_DWORD, 0xFFFFFFFF, 72},
+        {REG_BINARY, 12, 0}};
+    for (const auto& c : cases) {
+        Write(L"FontSize", c.type, &c.value, sizeof c.value);
+        const HiddenFontOverride hidden = ReadHiddenFontOverride();
+        EXPECT_EQ(hidden.pointSize, c.expected) << c.type << " " << c.value;
+        EXPECT_STREQ(hidden.faceName, L"Courier New");
     }
-}
-
-TEST_F(HiddenFontTest, FontSizeOfWrongTypeIsIgnored)
-{
     Write(L"FontSize", REG_SZ, L"12", sizeof L"12");
     EXPECT_EQ(ReadHiddenFontOverride().pointSize, 0);
-    const DWORD small = 12;
-    Write(L"FontSize", REG_BINARY, &small, sizeof small);
-    EXPECT_EQ(ReadHiddenFontOverride().pointSize, 0);
-}
-
-TEST_F(HiddenFontTest, BothValuesTogether)
-{
-    WriteName(REG_SZ, L"Courier New", true);
-    WriteSize(9);
-    const HiddenFontOverride hidden = ReadHiddenFontOverride();
-    EXPECT_STREQ(hidden.faceName, L"Courier New");
-    EXPECT_EQ(hidden.pointSize, 9);
-}
-
-int ScreenDpi()
-{
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
 }
 
 TEST(UiFont, OverridesReplaceFaceAndSize)
@@ -122,7 +89,9 @@ TEST(UiFont, OverridesReplaceFaceAndSize)
     const LOGFONTW large = ComposeUiFont(hidden);
     EXPECT_STREQ(large.lfFaceName, L"Courier New");
     EXPECT_EQ(large.lfCharSet, DEFAULT_CHARSET);
-    EXPECT_EQ(large.lfHeight, -MulDiv(72, ScreenDpi(), 72));
+    const HDC screen = GetDC(nullptr);
+    EXPECT_EQ(large.lfHeight, -MulDiv(72, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    ReleaseDC(nullptr, screen);
     EXPECT_EQ(large.lfWeight, system.lfWeight);
 }
 

@@ -29,15 +29,6 @@ Ratio Measure(HFONT oldFont, HFONT newFont)
     return {(a.cx / 26 + 1) / 2, a.cy, (b.cx / 26 + 1) / 2, b.cy};
 }
 
-HFONT MakeFont(int height, const wchar_t* face = L"Tahoma")
-{
-    LOGFONTW font{};
-    font.lfHeight = height;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyW(font.lfFaceName, face);
-    return CreateFontIndirectW(&font);
-}
-
 RECT RectIn(HWND window, HWND parent)
 {
     RECT r{};
@@ -59,9 +50,9 @@ public:
     }
 };
 
-bool HasFont(HWND window)
+HFONT FontOf(HWND window)
 {
-    return SendMessageW(window, WM_GETFONT, 0, 0) != 0;
+    return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
 }
 
 std::map<HWND, RECT> ChildRects(HWND dialog)
@@ -77,7 +68,7 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 
 HFONT TemplateFont(HWND dialog)
 {
-    return reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dialog, IDC_FILTER_PATTERN), WM_GETFONT, 0, 0));
+    return FontOf(GetDlgItem(dialog, IDC_FILTER_PATTERN));
 }
 
 RECT WorkArea()
@@ -88,73 +79,51 @@ RECT WorkArea()
     return info.rcWork;
 }
 
-TEST(ScaleDialogFont, LargerFontScalesDialogAndControlsButNotIcons)
+// A larger font scales the dialog and its controls by the measured ratios, except icons; one that
+// measures the same leaves every size as it was. Either way the font is set everywhere.
+TEST(ScaleDialogFont, DialogAndControlsScaleByTheMeasuredRatiosButNotIcons)
 {
-    FontWatchDialog dialog(IDD_FILTER);
-    ASSERT_TRUE(dialog.Create());
-    SetWindowPos(dialog.Handle(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Font font;
-    font.reset(MakeFont(-16));
-    Ratio q = Measure(TemplateFont(dialog.Handle()), font.get());
-    ASSERT_GT(q.newW, q.oldW);
-    ASSERT_GT(q.newH, q.oldH);
+    for (bool larger : {true, false}) {
+        SCOPED_TRACE(larger ? "larger font" : "font that measures the same");
+        FontWatchDialog dialog(IDD_FILTER);
+        ASSERT_TRUE(dialog.Create());
+        SetWindowPos(dialog.Handle(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        LOGFONTW same{};
+        GetObjectW(TemplateFont(dialog.Handle()), sizeof(same), &same);
+        Font font = MakeFont(-16);
+        if (!larger)
+            font.CreateIndirect(same);
+        Ratio q = Measure(TemplateFont(dialog.Handle()), font.get());
+        ASSERT_EQ(larger, q.newW > q.oldW);
+        ASSERT_EQ(larger, q.newH > q.oldH);
 
-    RECT before = dialog.GetWindowRect();
-    auto children = ChildRects(dialog.Handle());
-    ScaleDialogFont(dialog.Handle(), font.get(), true, false, false);
+        RECT before = dialog.GetWindowRect();
+        auto children = ChildRects(dialog.Handle());
+        ScaleDialogFont(dialog.Handle(), font.get(), true, false, false);
 
-    RECT after = dialog.GetWindowRect();
-    EXPECT_EQ(50, after.left);
-    EXPECT_EQ(60, after.top);
-    EXPECT_EQ(MulDiv(Width(before), q.newW, q.oldW), Width(after));
-    EXPECT_EQ(MulDiv(Height(before), q.newH, q.oldH), Height(after));
-    EXPECT_EQ(font.get(), dialog.m_fontSet);
+        RECT after = dialog.GetWindowRect();
+        EXPECT_EQ(50, after.left);
+        EXPECT_EQ(60, after.top);
+        EXPECT_EQ(MulDiv(Width(before), q.newW, q.oldW), Width(after));
+        EXPECT_EQ(MulDiv(Height(before), q.newH, q.oldH), Height(after));
+        EXPECT_EQ(font.get(), dialog.m_fontSet);
 
-    for (const auto& [child, old] : children) {
-        SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(child));
-        RECT now = RectIn(child, dialog.Handle());
-        EXPECT_EQ(MulDiv(old.left, q.newW, q.oldW), now.left);
-        EXPECT_EQ(MulDiv(old.top, q.newH, q.oldH), now.top);
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        bool icon = lstrcmpiW(className, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        if (icon) {
-            EXPECT_EQ(Width(old), Width(now)) << "icons keep their pixel size";
-            EXPECT_EQ(Height(old), Height(now));
-        } else {
-            EXPECT_EQ(MulDiv(Width(old), q.newW, q.oldW), Width(now));
-            EXPECT_EQ(MulDiv(Height(old), q.newH, q.oldH), Height(now));
+        for (const auto& [child, old] : children) {
+            SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(child));
+            RECT now = RectIn(child, dialog.Handle());
+            EXPECT_EQ(MulDiv(old.left, q.newW, q.oldW), now.left);
+            EXPECT_EQ(MulDiv(old.top, q.newH, q.oldH), now.top);
+            wchar_t className[32] = {};
+            GetClassNameW(child, className, 32);
+            bool icon = lstrcmpiW(className, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+            EXPECT_EQ(icon ? Width(old) : MulDiv(Width(old), q.newW, q.oldW), Width(now));
+            EXPECT_EQ(icon ? Height(old) : MulDiv(Height(old), q.newH, q.oldH), Height(now));
+            if (FontOf(child)) {
+                EXPECT_EQ(font.get(), FontOf(child));
+            }
         }
-        if (HasFont(child)) {
-            EXPECT_EQ(font.get(), reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
-        }
+        dialog.DestroyWindow();
     }
-    dialog.DestroyWindow();
-}
-
-TEST(ScaleDialogFont, FontThatMeasuresTheSameOnlySetsTheFont)
-{
-    Dialog dialog(IDD_FILTER);
-    ASSERT_TRUE(dialog.Create());
-    LOGFONTW same{};
-    GetObjectW(TemplateFont(dialog.Handle()), sizeof(same), &same);
-    Font font;
-    ASSERT_TRUE(font.CreateIndirect(same));
-    RECT before = dialog.GetWindowRect();
-    auto children = ChildRects(dialog.Handle());
-
-    ScaleDialogFont(dialog.Handle(), font.get(), true, false, false);
-
-    RECT after = dialog.GetWindowRect();
-    EXPECT_TRUE(EqualRect(&before, &after));
-    for (const auto& [child, old] : children) {
-        RECT now = RectIn(child, dialog.Handle());
-        EXPECT_TRUE(EqualRect(&old, &now)) << GetDlgCtrlID(child);
-        if (HasFont(child)) {
-            EXPECT_EQ(font.get(), reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
-        }
-    }
-    dialog.DestroyWindow();
 }
 
 TEST(ScaleDialogFont, ChildPageIsResizedInItsParentAndNeverMovedIntoTheWorkArea)
@@ -167,9 +136,8 @@ TEST(ScaleDialogFont, ChildPageIsResizedInItsParentAndNeverMovedIntoTheWorkArea)
     // Far outside the parent and the screen: a child page keeps its place whatever it is.
     SetWindowPos(page.Handle(), nullptr, 3000, 25, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT before = RectIn(page.Handle(), parent.Handle());
-    Font font;
-    font.reset(MakeFont(-15));
-    Ratio q = Measure(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(page.Handle(), IDC_GLOBAL_LABEL), WM_GETFONT, 0, 0)), font.get());
+    Font font = MakeFont(-15);
+    Ratio q = Measure(FontOf(GetDlgItem(page.Handle(), IDC_GLOBAL_LABEL)), font.get());
     ASSERT_NE(q.oldW, q.newW);
 
     ScaleDialogFont(page.Handle(), font.get(), true, false, false);
@@ -195,8 +163,7 @@ TEST(ScaleDialogFont, TopLevelDialogIsShiftedBackIntoTheWorkArea)
         Dialog dialog(IDD_MAIN);
         ASSERT_TRUE(dialog.Create());
         SetWindowPos(dialog.Handle(), nullptr, work.right - 200, work.bottom - 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        Font font;
-        font.reset(MakeFont(c.fontHeight));
+        Font font = MakeFont(c.fontHeight);
         ScaleDialogFont(dialog.Handle(), font.get(), true, false, false);
         RECT r = dialog.GetWindowRect();
         if (c.hugeDialog) {
@@ -221,9 +188,8 @@ TEST(ScaleDialogFont, MaximisedDialogKeepsItsSizeWhileItsControlsScale)
     RECT before = dialog.GetWindowRect();
     HWND tab = GetDlgItem(dialog.Handle(), IDC_MAIN_TAB_FILTERS);
     RECT tabBefore = RectIn(tab, dialog.Handle());
-    Font font;
-    font.reset(MakeFont(-16));
-    Ratio q = Measure(reinterpret_cast<HFONT>(SendMessageW(tab, WM_GETFONT, 0, 0)), font.get());
+    Font font = MakeFont(-16);
+    Ratio q = Measure(FontOf(tab), font.get());
 
     ScaleDialogFont(dialog.Handle(), font.get(), true, false, false);
 
@@ -240,8 +206,7 @@ TEST(ScaleDialogFont, KeepFlagsLeaveTheDialogAlone)
     FontWatchDialog dialog(IDD_FILTER);
     ASSERT_TRUE(dialog.Create());
     RECT before = dialog.GetWindowRect();
-    Font font;
-    font.reset(MakeFont(-16));
+    Font font = MakeFont(-16);
     ScaleDialogFont(dialog.Handle(), font.get(), false, true, true);
     RECT after = dialog.GetWindowRect();
     EXPECT_EQ(Width(before), Width(after));
@@ -253,21 +218,6 @@ TEST(ScaleDialogFont, KeepFlagsLeaveTheDialogAlone)
     dialog.DestroyWindow();
 }
 
-TEST(ScreenRectToClient, ConvertsBothCorners)
-{
-    Dialog dialog(IDD_FILTER);
-    ASSERT_TRUE(dialog.Create());
-    POINT origin{0, 0};
-    ClientToScreen(dialog.Handle(), &origin);
-    RECT r{origin.x + 5, origin.y + 6, origin.x + 105, origin.y + 56};
-    ScreenRectToClient(dialog.Handle(), &r);
-    EXPECT_EQ(5, r.left);
-    EXPECT_EQ(6, r.top);
-    EXPECT_EQ(105, r.right);
-    EXPECT_EQ(56, r.bottom);
-    dialog.DestroyWindow();
-}
-
 TEST(SetFontOnChildren, ReachesOnlyDirectChildren)
 {
     FontWatchDialog parent(IDD_MAIN);
@@ -275,13 +225,12 @@ TEST(SetFontOnChildren, ReachesOnlyDirectChildren)
     FontWatchDialog page(IDD_SETTINGS_PAGE, &parent);
     ASSERT_TRUE(page.Create());
     HWND grandchild = GetDlgItem(page.Handle(), IDC_SETTINGS_HOTKEY);
-    HFONT grandchildFont = reinterpret_cast<HFONT>(SendMessageW(grandchild, WM_GETFONT, 0, 0));
-    Font font;
-    font.reset(MakeFont(-13));
+    HFONT grandchildFont = FontOf(grandchild);
+    Font font = MakeFont(-13);
     SetFontOnChildren(parent.Handle(), font.get(), true);
-    EXPECT_EQ(font.get(), reinterpret_cast<HFONT>(SendMessageW(parent.GetDlgItem(IDC_MAIN_TAB_ABOUT), WM_GETFONT, 0, 0)));
+    EXPECT_EQ(font.get(), FontOf(parent.GetDlgItem(IDC_MAIN_TAB_ABOUT)));
     EXPECT_EQ(font.get(), page.m_fontSet) << "a nested page is a direct child";
-    EXPECT_EQ(grandchildFont, reinterpret_cast<HFONT>(SendMessageW(grandchild, WM_GETFONT, 0, 0)));
+    EXPECT_EQ(grandchildFont, FontOf(grandchild));
     EXPECT_EQ(nullptr, parent.m_fontSet) << "dialog font kept";
     SetFontOnChildren(parent.Handle(), font.get(), false);
     EXPECT_EQ(font.get(), parent.m_fontSet);

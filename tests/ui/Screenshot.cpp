@@ -33,26 +33,6 @@ std::wstring WindowsPath(const std::wstring& unixPath)
     return path;
 }
 
-bool ReadToken(FILE* file, int* value)
-{
-    int c = fgetc(file);
-    while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '#') {
-        if (c == '#') {
-            while (c != '\n' && c != EOF)
-                c = fgetc(file);
-        }
-        c = fgetc(file);
-    }
-    if (c < '0' || c > '9')
-        return false;
-    *value = 0;
-    while (c >= '0' && c <= '9') {
-        *value = *value * 10 + (c - '0');
-        c = fgetc(file);
-    }
-    return true;
-}
-
 }
 
 bool Screenshot::Take(const std::wstring& name, std::string* error)
@@ -79,9 +59,9 @@ bool Screenshot::Take(const std::wstring& name, std::string* error)
         *error = "no screenshot was written within 15 s";
         return false;
     }
+    // The converter writes a plain header without comments; one whitespace ends it.
     int maxValue = 0;
-    bool ok = fgetc(file) == 'P' && fgetc(file) == '6' && ReadToken(file, &m_width) && ReadToken(file, &m_height)
-        && ReadToken(file, &maxValue) && maxValue == 255;
+    bool ok = fscanf(file, "P6 %d %d %d%*c", &m_width, &m_height, &maxValue) == 3 && maxValue == 255;
     if (ok) {
         m_rgb.resize(size_t(m_width) * size_t(m_height) * 3);
         ok = fread(m_rgb.data(), 1, m_rgb.size(), file) == m_rgb.size();

@@ -12,8 +12,6 @@ public:
     bool Take(const std::wstring& name, std::string* error);
 
     COLORREF Pixel(int x, int y) const;
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
 
 private:
     int m_width = 0;

@@ -70,12 +70,7 @@ void Redraw(HWND window)
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-class Skin : public testing::Test {
-protected:
-    void SetUp() override { GetTestApp().m_uiFont = nullptr; }
-};
-
-TEST_F(Skin, MainWindowTabsBannerAndPageInAScreenshot)
+TEST(Skin, MainWindowTabsBannerAndPageInAScreenshot)
 {
     SkinnedMain main;
     ASSERT_TRUE(main.Create());
@@ -146,7 +141,7 @@ TEST_F(Skin, MainWindowTabsBannerAndPageInAScreenshot)
     main.DestroyWindow();
 }
 
-TEST_F(Skin, BannerWithoutABitmapKeepsTheHeightItIsGiven)
+TEST(Skin, BannerWithoutABitmapKeepsTheHeightItIsGiven)
 {
     class Plain : public SkinDialog {
     public:
@@ -166,7 +161,7 @@ TEST_F(Skin, BannerWithoutABitmapKeepsTheHeightItIsGiven)
     main.DestroyWindow();
 }
 
-TEST_F(Skin, TopLevelDialogIsFilledWithoutAFrame)
+TEST(Skin, TopLevelDialogIsFilledWithoutAFrame)
 {
     SkinDialog dialog(IDD_SET_PASSWORD);
     ASSERT_TRUE(dialog.Create());
@@ -177,13 +172,14 @@ TEST_F(Skin, TopLevelDialogIsFilledWithoutAFrame)
     std::string error;
     ASSERT_TRUE(shot.Take(L"skin_modal_dialog", &error)) << error;
     RECT r = ScreenRect(dialog.Handle());
+    EXPECT_EQ(DWORD(WS_CLIPSIBLINGS | WS_CLIPCHILDREN), dialog.GetStyle() & (WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
     EXPECT_PIXEL(shot, r.left, r.bottom - 2, kPageColor);
     EXPECT_PIXEL(shot, r.right - 1, r.bottom - 1, kPageColor);
     EXPECT_PIXEL(shot, (r.left + r.right) / 2, r.bottom - 1, kPageColor);
     dialog.DestroyWindow();
 }
 
-TEST_F(Skin, ColourMessagesFollowTheControlType)
+TEST(Skin, ColourMessagesFollowTheControlType)
 {
     Dialog parent(IDD_MAIN);
     ASSERT_TRUE(parent.Create());
@@ -208,7 +204,7 @@ TEST_F(Skin, ColourMessagesFollowTheControlType)
     parent.DestroyWindow();
 }
 
-TEST_F(Skin, TabsAndClickableIconsShowTheHandCursor)
+TEST(Skin, TabsAndClickableIconsShowTheHandCursor)
 {
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
     ASSERT_NE(nullptr, hand);
@@ -227,48 +223,6 @@ TEST_F(Skin, TabsAndClickableIconsShowTheHandCursor)
     }
     GetTestApp().m_handCursor = nullptr;
     main.DestroyWindow();
-}
-
-TEST_F(Skin, LayoutRunsAtInitialisationAndOnEveryResize)
-{
-    class Counting : public SkinDialog {
-    public:
-        Counting() : SkinDialog(IDD_SET_PASSWORD) {}
-        int m_layouts = 0;
-        bool m_brushAtFirstLayout = false;
-        void LayoutControls() override
-        {
-            if (m_layouts++ == 0)
-                m_brushAtFirstLayout = bool(m_backgroundBrush);
-        }
-    } dialog;
-    ASSERT_TRUE(dialog.Create());
-    EXPECT_EQ(1, dialog.m_layouts);
-    EXPECT_TRUE(dialog.m_brushAtFirstLayout) << "the brush exists before the first layout";
-    SetWindowPos(dialog.Handle(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(2, dialog.m_layouts);
-    dialog.DestroyWindow();
-}
-
-TEST_F(Skin, InitialisationScalesToTheApplicationFont)
-{
-    LOGFONTW large{};
-    large.lfHeight = -18;
-    lstrcpyW(large.lfFaceName, L"Tahoma");
-    Font font;
-    ASSERT_TRUE(font.CreateIndirect(large));
-    SkinDialog plain(IDD_FILTER_SCOPE);
-    ASSERT_TRUE(plain.Create());
-    GetTestApp().m_uiFont = font.get();
-    SkinDialog scaled(IDD_FILTER_SCOPE);
-    ASSERT_TRUE(scaled.Create());
-    GetTestApp().m_uiFont = nullptr;
-    EXPECT_GT(scaled.GetWindowRect().right - scaled.GetWindowRect().left,
-        plain.GetWindowRect().right - plain.GetWindowRect().left);
-    EXPECT_EQ(font.get(), reinterpret_cast<HFONT>(SendMessageW(scaled.GetDlgItem(IDOK), WM_GETFONT, 0, 0)));
-    EXPECT_EQ(DWORD(WS_CLIPSIBLINGS | WS_CLIPCHILDREN), scaled.GetStyle() & (WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
-    scaled.DestroyWindow();
-    plain.DestroyWindow();
 }
 
 } // namespace

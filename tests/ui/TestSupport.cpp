@@ -80,6 +80,17 @@ void PumpMessages(DWORD milliseconds)
     } while (LONG(GetTickCount() - end) < 0);
 }
 
+Font MakeFont(int height)
+{
+    LOGFONTW logFont{};
+    logFont.lfHeight = height;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(logFont.lfFaceName, L"Tahoma");
+    Font font;
+    font.CreateIndirect(logFont);
+    return font;
+}
+
 std::wstring TextOf(HWND window)
 {
     wchar_t text[1024] = {};

@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "Dialog.h"
+#include "GdiObjects.h"
 #include "WinApp.h"
 
-// The application object of the test programs: named like the program, with a font and hand
-// cursor the skin can be pointed at.
+// The application object of the test programs: named like the program, with a hand cursor the
+// skin can be pointed at. It has no font of its own: the program's is checked end to end.
 class TestApp : public WinApp {
 public:
     TestApp() : WinApp(L"Paneveil") {}
-    HFONT GetUiFont() const override { return m_uiFont; }
     HCURSOR GetHandCursor() const override { return m_handCursor; }
 
-    HFONT m_uiFont = nullptr;
     HCURSOR m_handCursor = nullptr;
 };
 
@@ -69,9 +68,6 @@ public:
         return result;
     }
 
-    // Widens access for the scripts.
-    using Base::OnInitDialog;
-
 private:
     static constexpr UINT kRunScript = WM_APP + 77;
     std::function<void(ScriptedDialog&)> m_script;
@@ -82,3 +78,6 @@ void PumpMessages(DWORD milliseconds = 50);
 
 // The text of a window.
 std::wstring TextOf(HWND window);
+
+// A Tahoma font of the given logical height.
+Font MakeFont(int height);
