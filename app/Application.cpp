@@ -32,11 +32,11 @@ void Application::BuildUiFont()
 
 void Application::OfferSafeMode()
 {
-    if (GlobalFindAtomW(kRunningAtomName) == 0)
+    if (!IsRunningAtomPresent())
         return;
     if (AppMessageBox(IDS_SAFE_MODE_OFFER, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    RemoveGlobalAtomReferences(kRunningAtomName);
+    RemoveRunningAtom();
     engine.settings.safeMode = 1;
     engine.SaveDataFile();
 }

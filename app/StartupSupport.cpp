@@ -114,15 +114,6 @@ bool HasStartHiddenSwitch(const wchar_t* commandTail)
     return commandTail && (wcsstr(commandTail, L"/b") || wcsstr(commandTail, L"/B"));
 }
 
-void RemoveGlobalAtomReferences(const wchar_t* name)
-{
-    for (;;) {
-        const ATOM atom = GlobalFindAtomW(name);
-        if (atom == 0 || GlobalDeleteAtom(atom) == atom)
-            return;
-    }
-}
-
 bool ForceForegroundWindow(HWND window)
 {
     if (!IsWindow(window))

@@ -6,7 +6,6 @@
 // can use them directly.
 
 constexpr wchar_t kHiddenFontKey[] = L"Software\\Kestro\\Paneveil\\Hidden";
-constexpr wchar_t kRunningAtomName[] = L"PV_RUNNING_ATOM";
 constexpr uint8_t kMaxFontPointSize = 72;
 
 // Font overrides for the dialogs, read once from kHiddenFontKey (never written by the program).
@@ -31,9 +30,6 @@ LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden);
 
 // "/b" or "/B" anywhere in the command-line tail (the part after the program path).
 bool HasStartHiddenSwitch(const wchar_t* commandTail);
-
-// Removes every reference to a global atom; stops if a deletion fails.
-void RemoveGlobalAtomReferences(const wchar_t* name);
 
 // Brings a window of this program to the foreground even while another program's thread owns
 // the foreground.

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr wchar_t kRunningAtom[] = L"PV_RUNNING_ATOM";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Paneveil";
 constexpr DWORD kWorkerWaitMilliseconds = 5000;
@@ -17,20 +16,6 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 Engine* g_safeModeEngine = nullptr;
 
 } // namespace
-
-bool IsRunningAtomPresent()
-{
-    return GlobalFindAtomW(kRunningAtom) != 0;
-}
-
-void RemoveRunningAtom()
-{
-    // Start adds a reference each time; delete until none is left, or a delete fails.
-    for (ATOM atom = GlobalFindAtomW(kRunningAtom); atom != 0; atom = GlobalFindAtomW(kRunningAtom)) {
-        if (GlobalDeleteAtom(atom) != 0)
-            break;
-    }
-}
 
 bool BuildAutoStartValue(const wchar_t* programPath, wchar_t (&value)[kAutoStartValueCapacity])
 {
@@ -87,7 +72,7 @@ bool Engine::Start()
         return true;
     }
 
-    GlobalAddAtomW(kRunningAtom);
+    AddRunningAtom();
     SweepWindows(false);
 
     // Suspended, so that the handle is stored before the worker could ever take it.

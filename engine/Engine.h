@@ -5,13 +5,10 @@
 
 #include "DataFile.h"
 #include "FilterList.h"
+#include "RunningAtom.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
 
-// The global atom "PV_RUNNING_ATOM" marks that hook mode runs; an abnormal end leaves it behind.
-bool IsRunningAtomPresent();
-// Deletes every reference to the atom, however many times it was added.
-void RemoveRunningAtom();
 
 // The autostart value: the program path (quoted when it has a blank), a blank and /b.
 constexpr size_t kAutoStartValueCapacity = 2 + (kPathCapacity - 1) + 3 + 1;

@@ -15,6 +15,7 @@
 #include "PaneveilDriver.h"
 #include "PasswordDigest.h"
 #include "Screenshot.h"
+#include "RunningAtom.h"
 #include "StartupSupport.h"
 
 namespace {
@@ -37,7 +38,7 @@ protected:
     static void Clean()
     {
         DeleteFileW(DataFilePath().c_str());
-        RemoveGlobalAtomReferences(kRunningAtomName);
+        RemoveRunningAtom();
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
     }
     void SetUp() override
@@ -202,7 +203,7 @@ TEST_F(EndToEnd, FirstStartEveryPageInAScreenshotAndTheCloseBox)
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(paneveil.WaitForExit());
     EXPECT_EQ(TargetAlpha(), kOpaque);
-    EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+    EXPECT_EQ(IsRunningAtomPresent(), false);
 }
 
 // Started hidden, with the tray icon hidden too: a window shown later is still caught, a second
@@ -362,7 +363,7 @@ TEST_F(EndToEnd, PasswordAtTheStartTwoWrongThenRightOrThreeWrong)
             EXPECT_EQ(TargetAlpha(), kOpaque);
             // The engine never started: in hook mode it would have left its atom, the run not
             // having ended in order.
-            EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+            EXPECT_EQ(IsRunningAtomPresent(), false);
             continue;
         }
         EXPECT_EQ(AnswerPrompt(paneveil, prompt, L"secret"), L"");
@@ -421,7 +422,7 @@ TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
         WriteDataFile([](Settings&) {});
-        GlobalAddAtomW(kRunningAtomName);
+        AddRunningAtom();
         PaneveilProcess paneveil;
         ASSERT_TRUE(paneveil.Start());
         std::wstring text;
@@ -433,9 +434,9 @@ TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
         ASSERT_TRUE(WaitFor([&] { return IsVisible(main); }));
         EXPECT_EQ(ReadSettings().safeMode, c.safeMode);
         EXPECT_TRUE(TargetReaches(kAlpha40));
-        EXPECT_EQ(GlobalFindAtomW(kRunningAtomName) != 0, c.atomWhileRunning);
+        EXPECT_EQ(IsRunningAtomPresent(), c.atomWhileRunning);
         ExitAndExpectOpaque(paneveil, main);
-        EXPECT_EQ(GlobalFindAtomW(kRunningAtomName), 0);
+        EXPECT_EQ(IsRunningAtomPresent(), false);
     }
 
     PaneveilProcess again;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "RunningAtom.h"
 #include "StartupSupport.h"
 
 namespace {
@@ -145,7 +146,7 @@ void PaneveilProcess::Kill()
         return;
     TerminateProcess(m_process, 1);
     WaitForSingleObject(m_process, 5000);
-    RemoveGlobalAtomReferences(kRunningAtomName);
+    RemoveRunningAtom();
 }
 
 HWND VisiblePage(HWND mainWindow)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -115,21 +114,6 @@ TEST(CommandLine, StartHiddenSwitch)
     for (const Case& c : cases)
         EXPECT_EQ(HasStartHiddenSwitch(c.tail), c.hidden) << static_cast<const void*>(c.tail);
     EXPECT_FALSE(HasStartHiddenSwitch(nullptr));
-}
-
-TEST(GlobalAtom, AllReferencesAreRemoved)
-{
-    // A name of its own: other tests of the run share this wineserver's atom table.
-    const wchar_t* name = L"PV_TEST_ATOM_REFERENCES";
-    std::vector<ATOM> added;
-    for (int i = 0; i < 3; ++i)
-        added.push_back(GlobalAddAtomW(name));
-    ASSERT_NE(added[0], 0);
-    EXPECT_EQ(added[1], added[0]);
-    RemoveGlobalAtomReferences(name);
-    EXPECT_EQ(GlobalFindAtomW(name), 0);
-    RemoveGlobalAtomReferences(name);   // nothing left: returns at once
-    EXPECT_EQ(GlobalFindAtomW(name), 0);
 }
 
 }  // namespace
