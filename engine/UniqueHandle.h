@@ -27,7 +27,7 @@ public:
     }
     void reset(T value = T{})
     {
-        if (m_value != T{})
+        if (m_value != T{} && m_value != value)
             Close(m_value);
         m_value = value;
     }

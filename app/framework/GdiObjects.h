@@ -2,37 +2,11 @@
 #include <windows.h>
 #include <utility>
 
-// One owning-handle template for every GDI object and menu: non-copyable, movable, and the
-// handle is released by its close function when the owner goes.
+#include "UniqueHandle.h"
+
+// GDI objects and menus are owned through the project's one owning-handle template.
 template <class H, BOOL(WINAPI* Close)(H)>
-class HandleOwner {
-public:
-    HandleOwner() = default;
-    explicit HandleOwner(H handle) : m_handle(handle) {}
-    ~HandleOwner() { reset(); }
-    HandleOwner(const HandleOwner&) = delete;
-    HandleOwner& operator=(const HandleOwner&) = delete;
-    HandleOwner(HandleOwner&& other) noexcept : m_handle(other.release()) {}
-    HandleOwner& operator=(HandleOwner&& other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-
-    H get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-    H release() { return std::exchange(m_handle, nullptr); }
-    void reset(H handle = nullptr)
-    {
-        if (m_handle && m_handle != handle)
-            Close(m_handle);
-        m_handle = handle;
-    }
-
-private:
-    H m_handle = nullptr;
-};
+using HandleOwner = UniqueHandle<H, Close>;
 
 template <class H>
 inline BOOL WINAPI DeleteTypedGdiObject(H object) { return DeleteObject(object); }
