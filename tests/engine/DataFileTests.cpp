@@ -11,51 +11,46 @@
 
 namespace {
 
-// Builds file images from the layout: little-endian integers, UTF-16LE patterns padded with NUL.
-class Image {
-public:
-    Image& Raw(std::initializer_list<uint8_t> bytes) { return Append(Bytes(bytes)); }
-    Image& Zeros(size_t count) { return Append(Bytes(count, 0)); }
-    Image& U8(uint8_t v) { return Raw({v}); }
-    Image& U16(uint16_t v) { return Raw({uint8_t(v), uint8_t(v >> 8)}); }
-    Image& U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
-    Image& Header() { return Raw({'P', 'V', '0', '1'}).Zeros(12); }
-    // The 25 bytes after the settings record's size field, as SetDistinctSettings makes them.
-    Image& SettingsBody(uint8_t global)
-    {
-        U8(global).U8(1).U8(0).U8(1).U8(1).U16(0x0141).U16(0x0006);
-        for (uint8_t i = 0; i < 16; ++i)
-            U8(uint8_t(0xA0 + i));
-        return *this;
-    }
-    Image& Pattern(const std::wstring& pattern, size_t units = 261)
-    {
-        for (size_t i = 0; i < units; ++i)
-            U16(i < pattern.size() ? uint16_t(pattern[i]) : 0);
-        return *this;
-    }
-    Image& Record(const std::wstring& pattern, uint8_t t) { return U32(527).Pattern(pattern).U8(t); }
-    Image& Append(const Image& other) { return Append(other.m_bytes); }
-    Image& Append(const Bytes& bytes)
-    {
-        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
-        return *this;
-    }
-    Image& Truncate(size_t length)
-    {
-        m_bytes.resize(length);
-        return *this;
-    }
-    const Bytes& Get() const { return m_bytes; }
-
-private:
-    Bytes m_bytes;
-};
-
-// A file's start up to the filter count: header and a 29-byte settings record.
-Image Head(uint8_t global = 33)
+// File images built from the layout: little-endian integers, UTF-16LE patterns padded with NUL.
+Bytes operator+(Bytes a, const Bytes& b)
 {
-    return Image().Header().U32(29).SettingsBody(global);
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Bytes U32(uint32_t v)
+{
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
+Bytes Cut(Bytes bytes, size_t length)
+{
+    bytes.resize(length);
+    return bytes;
+}
+const Bytes kHeader = Bytes{'P', 'V', '0', '1'} + Bytes(12, 0);
+// The 29-byte settings record SetDistinctSettings makes, with the given global transparency.
+Bytes SettingsRecord(uint8_t global)
+{
+    Bytes digest;
+    for (uint8_t i = 0; i < 16; ++i)
+        digest.push_back(uint8_t(0xA0 + i));
+    return U32(29) + Bytes{global, 1, 0, 1, 1, 0x41, 0x01, 0x06, 0x00} + digest;
+}
+Bytes Head(uint8_t global = 33)
+{
+    return kHeader + SettingsRecord(global);
+}
+Bytes Pattern(const std::wstring& pattern, size_t units = 261)
+{
+    Bytes bytes(2 * units, 0);
+    for (size_t i = 0; i < units && i < pattern.size(); ++i) {
+        bytes[2 * i] = uint8_t(pattern[i]);
+        bytes[2 * i + 1] = uint8_t(pattern[i] >> 8);
+    }
+    return bytes;
+}
+Bytes Record(const std::wstring& pattern, uint8_t transparency, uint32_t size = 527)
+{
+    return U32(size) + Pattern(pattern) + Bytes{transparency};
 }
 
 Bytes BytesOf(const Settings& s)
@@ -85,11 +80,11 @@ protected:
             m_settings.passwordDigest[i] = uint8_t(0xA0 + i);
     }
     // Loads a fresh state from the image.
-    bool Load(const Image& image)
+    bool Load(const Bytes& image)
     {
         m_settings.Reset();
         m_list.Clear();
-        EXPECT_TRUE(WriteWholeFile(m_path, image.Get()));
+        EXPECT_TRUE(WriteWholeFile(m_path, image));
         return LoadDataFile(m_path.c_str(), m_settings, m_list);
     }
     Bytes Saved()
@@ -112,16 +107,15 @@ TEST_F(DataFileTest, SaveWritesTheLayoutHeadFirstAndReplacesTheWholeFile)
     ASSERT_TRUE(m_list.AddFilter(L"C:\\Windows\\notepad.exe", 0));
     ASSERT_TRUE(m_list.AddFilter(L"*Mail?", 75));
     ASSERT_TRUE(SaveDataFile(m_path.c_str(), m_settings, m_list));
-    const Image two = Head().U32(2).Record(L"*Mail?", 75).Record(L"C:\\Windows\\notepad.exe", 0);
-    ASSERT_EQ(1103u, two.Get().size());
-    EXPECT_EQ(two.Get(), Saved());
+    const Bytes two = Head() + U32(2) + Record(L"*Mail?", 75) + Record(L"C:\\Windows\\notepad.exe", 0);
+    ASSERT_EQ(1103u, two.size());
+    EXPECT_EQ(two, Saved());
 
     // The shorter file keeps nothing of the longer one, and no temporary file is left.
     m_list.Clear();
     ASSERT_TRUE(SaveDataFile(m_path.c_str(), m_settings, m_list));
-    const Image none = Head().U32(0);
-    ASSERT_EQ(49u, none.Get().size());
-    EXPECT_EQ(none.Get(), Saved());
+    ASSERT_EQ(49u, (Head() + U32(0)).size());
+    EXPECT_EQ(Head() + U32(0), Saved());
     EXPECT_EQ(std::vector<std::wstring>{L"Paneveil.dat"}, m_folder.FileNames());
 }
 
@@ -140,28 +134,27 @@ TEST_F(DataFileTest, MissingFileFolderOrPathFailsAndChangesNothing)
 
 TEST_F(DataFileTest, HeaderNeedsTheMagicAndAZeroFifthByte)
 {
-    const Image rest = Image().U32(29).SettingsBody(33).U32(0);
-    struct {
+    const Bytes rest = SettingsRecord(33) + U32(0);
+    const struct {
         const char* name;
-        Image image;
+        Bytes image;
         bool accepted;
     } cases[] = {
-        {"bytes 5-15 may hold anything", Image().Raw({'P', 'V', '0', '1', 0}).Append(Bytes(11, 7)).Append(rest), true},
-        {"byte 4 not zero", Image().Raw({'P', 'V', '0', '1', 1}).Zeros(11).Append(rest), false},
-        {"wrong magic", Image().Raw({'P', 'V', '0', '2'}).Zeros(12).Append(rest), false},
-        {"lower-case magic", Image().Raw({'p', 'v', '0', '1'}).Zeros(12).Append(rest), false},
-        {"shorter than the magic", Image().Raw({'P', 'V', '0'}), false},
-        {"empty file", Image(), false},
+        {"bytes 5-15 may hold anything", Bytes{'P', 'V', '0', '1', 0} + Bytes(11, 7) + rest, true},
+        {"byte 4 not zero", Bytes{'P', 'V', '0', '1', 1} + Bytes(11, 0) + rest, false},
+        {"wrong magic", Bytes{'P', 'V', '0', '2'} + Bytes(12, 0) + rest, false},
+        {"lower-case magic", Bytes{'p', 'v', '0', '1'} + Bytes(12, 0) + rest, false},
+        {"shorter than the magic", Bytes{'P', 'V', '0'}, false},
+        {"empty file", Bytes(), false},
     };
-    for (auto& c : cases) {
+    for (const auto& c : cases) {
         m_list.Clear();
         ASSERT_TRUE(m_list.AddFilter(L"kept", 5));
         m_settings.Reset();
-        EXPECT_TRUE(WriteWholeFile(m_path, c.image.Get()));
+        EXPECT_TRUE(WriteWholeFile(m_path, c.image));
         EXPECT_EQ(c.accepted, LoadDataFile(m_path.c_str(), m_settings, m_list)) << c.name;
         // Nothing is taken from a rejected file; an accepted one replaces the list.
-        const Bytes settings = c.accepted ? Image().U32(29).SettingsBody(33).Get() : BytesOf(m_defaults);
-        EXPECT_EQ(settings, BytesOf(m_settings)) << c.name;
+        EXPECT_EQ(c.accepted ? SettingsRecord(33) : BytesOf(m_defaults), BytesOf(m_settings)) << c.name;
         EXPECT_EQ((c.accepted ? Entries() : Entries{{L"kept", 5}}), ListEntries(m_list)) << c.name;
     }
 }
@@ -169,32 +162,30 @@ TEST_F(DataFileTest, HeaderNeedsTheMagicAndAZeroFifthByte)
 TEST_F(DataFileTest, SettingsRecordsOfOtherLengthsAndCutShort)
 {
     const Bytes defaults = BytesOf(m_defaults);
-    const Image flags13 = Image().U8(55).U8(1).U8(1).U8(0).U8(1).U16(0x41).U16(0x2);
-    struct {
+    const Bytes record = SettingsRecord(33);
+    const Bytes body(record.begin() + 4, record.end());
+    const struct {
         const char* name;
-        Image image;
+        Bytes image;
         bool loads;
         Bytes settings;   // the 29 bytes after loading
         Entries list;
     } cases[] = {
-        {"13 bytes: flags and hotkey, no digest", Image().Header().U32(13).Append(flags13).U32(1).Record(L"f", 9), true,
-         Image().U32(29).Append(flags13).Zeros(16).Get(), {{L"f", 9}}},
-        {"40 bytes: 11 extra skipped, count at offset 56",
-         Image().Header().U32(40).SettingsBody(33).Append(Bytes(11, 9)).U32(1).Record(L"f", 9), true,
-         Image().U32(29).SettingsBody(33).Get(), {{L"f", 9}}},
-        {"stored length 2 counts as 29", Image().Header().U32(2).SettingsBody(33).U32(0), true,
-         Image().U32(29).SettingsBody(33).Get(), {}},
-        {"4 bytes: only the length", Image().Header().U32(4).U32(0), true, defaults, {}},
-        {"stored length 0 is refused", Image().Header().U32(0).SettingsBody(33).U32(0), false, defaults, {}},
-        {"global transparency 100 loads as 40", Head(100).U32(0), true, Image().U32(29).SettingsBody(40).Get(), {}},
-        {"global transparency 99 is kept", Head(99).U32(0), true, Image().U32(29).SettingsBody(99).Get(), {}},
+        {"13 bytes: flags and hotkey, no digest", kHeader + U32(13) + Cut(body, 9) + U32(1) + Record(L"f", 9), true,
+         U32(29) + Cut(body, 9) + Bytes(16, 0), {{L"f", 9}}},
+        {"40 bytes: 11 extra skipped, count at offset 56", kHeader + U32(40) + body + Bytes(11, 9) + U32(1) +
+         Record(L"f", 9), true, SettingsRecord(33), {{L"f", 9}}},
+        {"stored length 2 counts as 29", kHeader + U32(2) + body + U32(0), true, SettingsRecord(33), {}},
+        {"4 bytes: only the length", kHeader + U32(4) + U32(0), true, defaults, {}},
+        {"stored length 0 is refused", kHeader + U32(0) + body + U32(0), false, defaults, {}},
+        {"global transparency 100 loads as 40", Head(100) + U32(0), true, SettingsRecord(40), {}},
+        {"global transparency 99 is kept", Head(99) + U32(0), true, SettingsRecord(99), {}},
         // Cut off inside the record: what was read stays, and is brought into range.
-        {"cut after autoStart", Head().Truncate(23), false, Image().U32(29).U8(33).U8(1).U8(0).Zeros(22).Get(), {}},
-        {"cut after hideTrayIcon, global 200", Head(200).Truncate(22), false,
-         Image().U32(29).U8(40).U8(1).Zeros(23).Get(), {}},
-        {"cut inside the length", Image().Header().Raw({29, 0}), false, defaults, {}},
+        {"cut after autoStart", Cut(Head(), 23), false, U32(29) + Bytes{33, 1, 0} + Bytes(22, 0), {}},
+        {"cut after hideTrayIcon, global 200", Cut(Head(200), 22), false, U32(29) + Bytes{40, 1} + Bytes(23, 0), {}},
+        {"cut inside the length", kHeader + Bytes{29, 0}, false, defaults, {}},
     };
-    for (auto& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(c.loads, Load(c.image)) << c.name;
         EXPECT_EQ(c.settings, BytesOf(m_settings)) << c.name;
         EXPECT_EQ(c.list, ListEntries(m_list)) << c.name;
@@ -204,49 +195,48 @@ TEST_F(DataFileTest, SettingsRecordsOfOtherLengthsAndCutShort)
 TEST_F(DataFileTest, FilterRecordsOfOtherLengths)
 {
     const std::wstring fifty = L"0123456789abcdefghijABCDEFGHIJ0123456789abcdefghij";
-    struct {
+    const struct {
         const char* name;
         uint32_t count;
-        Image records;
+        Bytes records;
         Entries expected;
     } cases[] = {
-        {"527 + 8: extra bytes skipped", 2,
-         Image().U32(535).Pattern(L"long").U8(20).Append(Bytes(8, 7)).Record(L"next", 30),
+        {"527 + 8: extra bytes skipped", 2, Record(L"long", 20, 535) + Bytes(8, 7) + Record(L"next", 30),
          {{L"long", 20}, {L"next", 30}}},
-        {"100: first 48 characters, transparency 40", 2, Image().U32(100).Pattern(fifty, 48).Record(L"next", 30),
+        {"100: first 48 characters, transparency 40", 2, U32(100) + Pattern(fifty, 48) + Record(L"next", 30),
          {{fifty.substr(0, 48), 40}, {L"next", 30}}},
-        {"3 counts as 527", 1, Image().U32(3).Pattern(L"three").U8(12), {{L"three", 12}}},
-        {"transparency 255 loads as 40", 2, Image().Record(L"hot", 255).Record(L"zero", 0),
-         {{L"hot", 40}, {L"zero", 0}}},
-        {"unit 261 forced to NUL", 1, Image().Record(std::wstring(261, L'q'), 10), {{std::wstring(260, L'q'), 10}}},
-        {"a repeated pattern keeps the first", 3, Image().Record(L"Same", 10).Record(L"other", 20).Record(L"SAME", 30),
+        {"3 counts as 527", 1, Record(L"three", 12, 3), {{L"three", 12}}},
+        {"transparency 255 loads as 40", 2, Record(L"hot", 255) + Record(L"zero", 0), {{L"hot", 40}, {L"zero", 0}}},
+        {"unit 261 forced to NUL", 1, Record(std::wstring(261, L'q'), 10), {{std::wstring(260, L'q'), 10}}},
+        {"a repeated pattern keeps the first", 3, Record(L"Same", 10) + Record(L"other", 20) + Record(L"SAME", 30),
          {{L"Same", 10}, {L"other", 20}}},
     };
-    for (auto& c : cases) {
-        EXPECT_TRUE(Load(Head().U32(c.count).Append(c.records))) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_TRUE(Load(Head() + U32(c.count) + c.records)) << c.name;
         EXPECT_EQ(c.expected, ListEntries(m_list)) << c.name;
     }
 }
 
 TEST_F(DataFileTest, AnUnreadableFilterRecordEmptiesTheListButKeepsTheSettings)
 {
-    struct {
+    const Bytes good = Record(L"good", 10);
+    const struct {
         const char* name;
-        Image afterSettings;
+        Bytes afterSettings;
     } cases[] = {
-        {"empty pattern", Image().U32(2).Record(L"good", 10).Record(L"", 20)},
-        {"stored length 0", Image().U32(2).Record(L"good", 10).U32(0).Pattern(L"x").U8(1)},
-        {"record cut short", Image().U32(2).Record(L"good", 10).Record(L"cut", 20).Truncate(4 + 527 + 300)},
-        {"fewer records than counted", Image().U32(3).Record(L"good", 10).Record(L"also", 20)},
-        {"count cut short", Image().Raw({2, 0})},
+        {"empty pattern", U32(2) + good + Record(L"", 20)},
+        {"stored length 0", U32(2) + good + Record(L"x", 1, 0)},
+        {"record cut short", U32(2) + good + Cut(Record(L"cut", 20), 300)},
+        {"fewer records than counted", U32(3) + good + Record(L"also", 20)},
+        {"count cut short", Bytes{2, 0}},
         // A length near 4 GB must move forward past the end, not backwards over earlier records.
-        {"huge stored length", Image().U32(3).U32(0xFFFFFFF0u).Pattern(L"huge").U8(10).Record(L"good", 20)},
-        {"length just above 2 GB", Image().U32(3).U32(0x80000000u + 527).Pattern(L"big").U8(10).Record(L"good", 20)},
+        {"huge stored length", U32(3) + Record(L"huge", 10, 0xFFFFFFF0u) + good},
+        {"length just above 2 GB", U32(3) + Record(L"big", 10, 0x80000000u + 527) + good},
     };
-    for (auto& c : cases) {
-        EXPECT_FALSE(Load(Head().Append(c.afterSettings))) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_FALSE(Load(Head() + c.afterSettings)) << c.name;
         EXPECT_TRUE(ListEntries(m_list).empty()) << c.name;
-        EXPECT_EQ(Image().U32(29).SettingsBody(33).Get(), BytesOf(m_settings)) << c.name;
+        EXPECT_EQ(SettingsRecord(33), BytesOf(m_settings)) << c.name;
     }
 }
 

@@ -13,46 +13,26 @@ std::string Show(const wchar_t* s)
     return s ? testing::PrintToString(std::wstring(s)) : "null";
 }
 
+// Case sensitivity, anchoring and '?' versus '.' among a, b and '*' are checked against the
+// reference below; these are the examples and what its alphabet cannot reach.
 TEST(WildcardMatch, Examples)
 {
-    const bool I = false, Y = true;   // case-sensitive: no/yes
     const struct {
         const wchar_t* text;
         const wchar_t* pattern;
-        bool caseSensitive;
-        bool anywhere;
         bool expected;
     } cases[] = {
-        // As the program calls it: case-insensitive, anywhere in the text.
-        {L"C:\\Windows\\notepad.exe", L"notepad", I, true, true},
-        {L"C:\\WINDOWS\\NOTEPAD.EXE", L"c:\\windows\\*.exe", I, true, true},
-        {L"C:\\Windows\\notepad.exe", L"calc", I, true, false},
-        {L"a.b", L"a?b", I, true, false}, {L"axb", L"a?b", I, true, true}, {L"xxaxbxx", L"a?b", I, true, true},
-        {L"", L"*", I, true, true}, {L"", L"x", I, true, false}, {L"", L"?", I, true, false},
-        {L"anything", L"", I, true, true},
-        {L"Untitled - Notepad", L"untitled*pad", I, true, true},
-        {L"Untitled - Notepad", L"untitled*pads", I, true, false},
-        {L"mississippi", L"s*s*s*s", I, true, true}, {L"mississippi", L"s*s*s*s*s", I, true, false},
-        {L"report.doc.exe", L"*.exe", I, true, true}, {L"setup.ex", L"*.exe", I, true, false},
-        {L"x.", L"x?", I, true, false},
+        {L"C:\\Windows\\notepad.exe", L"notepad", true}, {L"C:\\WINDOWS\\NOTEPAD.EXE", L"c:\\windows\\*.exe", true},
+        {L"a.b", L"a?b", false}, {L"axb", L"a?b", true}, {L"", L"*", true}, {L"", L"x", false},
         // Only A to Z are folded: accented letters and other scripts must match exactly.
-        {L"\u00C9T\u00C9", L"\u00E9t\u00E9", I, true, false}, {L"\u00E9t\u00E9", L"\u00C9T\u00C9", I, true, false},
-        {L"\u00E9T\u00E9", L"\u00E9t\u00E9", I, true, true}, {L"[x]", L"{x}", I, true, false},
-        // '*' and '?' in the text are ordinary characters.
-        {L"a*b", L"a?b", I, true, true}, {L"a?b", L"a\\?b", I, true, false},
-        // The other flags.
-        {L"Notepad", L"notepad", Y, true, false}, {L"my Notepad app", L"Notepad", Y, true, true},
-        {L"my Notepad app", L"Notepad", I, false, false}, {L"my Notepad app", L"*notepad*", I, false, true},
-        {L"notepad.exe", L"notepad", I, false, false}, {L"notepad.exe", L"notepad*", I, false, true},
-        {L"notepad.exe", L"*.EXE", Y, false, false}, {L"abcabd", L"*ab?", I, false, true},
-        {L"abc", L"", I, false, false}, {L"", L"", I, false, true},
+        {L"\u00C9T\u00C9", L"\u00E9t\u00E9", false}, {L"\u00E9t\u00E9", L"\u00C9T\u00C9", false},
+        {L"\u00E9T\u00E9", L"\u00E9t\u00E9", true}, {L"[x]", L"{x}", false},
+        {L"a?b", L"a\\?b", false},   // no escapes
         // A missing pattern never matches; missing text is empty.
-        {L"abc", nullptr, I, true, false}, {nullptr, L"*", I, true, true}, {nullptr, L"a", I, true, false},
+        {L"abc", nullptr, false}, {nullptr, L"*", true}, {nullptr, L"a", false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, WildcardMatch(c.text, c.pattern, c.caseSensitive, c.anywhere))
-            << Show(c.text) << " / " << Show(c.pattern) << " cs=" << c.caseSensitive << " anywhere=" << c.anywhere;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, WildcardMatch(c.text, c.pattern, false, true)) << Show(c.text) << " / " << Show(c.pattern);
 }
 
 // Independent definition by dynamic programming over whole strings: '*' any run, '?' any

@@ -222,27 +222,6 @@ TEST_F(EngineWindows, AWindowShownRightAfterStartIsNotLost)
     }
 }
 
-TEST_F(EngineWindows, SafeModeSweepsWithATimerAndNoHook)
-{
-    m_engine.settings.safeMode = 1;
-    m_engine.settings.globalTransparency = 40;
-    ASSERT_TRUE(m_engine.Start());
-    EXPECT_TRUE(m_engine.IsRunning());
-    EXPECT_NE(m_engine.safeModeTimer, 0u);
-    EXPECT_EQ(m_engine.workerThreadId, 0u);
-    EXPECT_FALSE(IsRunningAtomPresent());
-
-    HWND window = Create("PvPlain", "safe mode");
-    ShowQuietly(window);
-    EXPECT_GE(m_helper.Wait(window, 153), 0);
-    m_engine.settings.globalTransparency = 20;   // picked up by the next tick
-    EXPECT_GE(m_helper.Wait(window, 204), 0);
-
-    EXPECT_TRUE(m_engine.Stop());
-    EXPECT_EQ(m_engine.safeModeTimer, 0u);
-    EXPECT_EQ(AlphaOf(window), kUntouched);
-}
-
 TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettingsSay)
 {
     HWND window = Create("PvPlain", "reapply");
@@ -259,11 +238,13 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     EXPECT_NE(m_engine.workerThreadId, 0u);
     EXPECT_EQ(AlphaOf(window), 178);
 
-    // A restart switches to safe mode: no worker, no atom, a timer that finds windows by itself.
+    // A restart switches to safe mode: no worker, no atom, a timer that finds windows without
+    // any event and picks up changed settings on its next tick.
     const DWORD workerId = m_engine.workerThreadId;
     m_engine.settings.safeMode = 1;
     m_engine.settings.globalTransparency = 40;
     m_engine.ApplySettings(true, false, false);
+    EXPECT_TRUE(m_engine.IsRunning());
     EXPECT_EQ(m_engine.workerThreadId, 0u);
     EXPECT_EQ(m_engine.workerThread.load(), nullptr);
     EXPECT_TRUE(WorkerEnded(workerId));
@@ -272,6 +253,8 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     HWND quiet = Create("PvPlain", "switching");
     ShowQuietly(quiet);
     EXPECT_GE(m_helper.Wait(quiet, 153), 0);
+    m_engine.settings.globalTransparency = 20;
+    EXPECT_GE(m_helper.Wait(quiet, 204), 0);
 
     // And back to hook mode.
     m_engine.settings.safeMode = 0;
@@ -279,7 +262,9 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     EXPECT_EQ(m_engine.safeModeTimer, 0u);
     EXPECT_NE(m_engine.workerThreadId, 0u);
     EXPECT_TRUE(IsRunningAtomPresent());
-    EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 153), 0);
+    EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 204), 0);
+    EXPECT_TRUE(m_engine.Stop());
+    EXPECT_EQ(AlphaOf(quiet), kUntouched);
 }
 
 TEST_F(EngineWindows, ApplySettingsCapsTheGlobalTransparencyAndSaves)
