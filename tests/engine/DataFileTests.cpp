@@ -111,9 +111,16 @@ TEST_F(DataFileTest, SaveWritesTheLayoutHeadFirstAndReplacesTheWholeFile)
     ASSERT_EQ(1103u, two.size());
     EXPECT_EQ(two, Saved());
 
-    // The shorter file keeps nothing of the longer one, and no temporary file is left.
+    // The shorter file keeps nothing of the longer one, and no temporary file is left. The old
+    // file is replaced, never rewritten in place (which a crash could leave half written): a
+    // second link to it keeps the old contents.
+    const std::wstring link = m_folder.File(L"old.lnk");
+    ASSERT_TRUE(CreateHardLinkW(link.c_str(), m_path.c_str(), nullptr));
     m_list.Clear();
     ASSERT_TRUE(SaveDataFile(m_path.c_str(), m_settings, m_list));
+    Bytes old;
+    EXPECT_TRUE(ReadWholeFile(link, old) && old == two);
+    DeleteFileW(link.c_str());
     ASSERT_EQ(49u, (Head() + U32(0)).size());
     EXPECT_EQ(Head() + U32(0), Saved());
     EXPECT_EQ(std::vector<std::wstring>{L"Paneveil.dat"}, m_folder.FileNames());
