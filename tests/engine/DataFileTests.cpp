@@ -303,7 +303,7 @@ TEST_F(DataFileTest, ProcessKilledWhileSavingLeavesACompleteFile)
     }
 }
 
-TEST(DataFilePath, ComposedUnderDocumentsWithRoomForTheTemporaryFile)
+TEST_F(DataFileTest, PathComposedUnderDocumentsWithRoomForTheTemporaryFile)
 {
     wchar_t documents[MAX_PATH + 1] = {};
     ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, documents, CSIDL_PERSONAL, FALSE));
@@ -314,9 +314,9 @@ TEST(DataFilePath, ComposedUnderDocumentsWithRoomForTheTemporaryFile)
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 
     // The data folder may be at most MAX_PATH - 14 = 246 characters (GetTempFileNameW's limit).
-    TempFolder temp;
     for (size_t folderLength : {246, 247, 260}) {
-        const std::wstring folder = temp.Path() + L"\\" + std::wstring(folderLength - 17 - temp.Path().size(), L'd');
+        const std::wstring name(folderLength - 17 - m_folder.Path().size(), L'd');
+        const std::wstring folder = m_folder.File(name.c_str());
         const std::wstring dataFolder = folder + L"\\Kestro\\Paneveil";
         ASSERT_EQ(folderLength, dataFolder.size());
         std::memset(path, 0xCC, sizeof(path));
@@ -325,10 +325,7 @@ TEST(DataFilePath, ComposedUnderDocumentsWithRoomForTheTemporaryFile)
         if (composed) {
             EXPECT_EQ(dataFolder + L"\\Paneveil.dat", path);
             // The whole round of a save works at this length.
-            Settings settings;
-            settings.Reset();
-            FilterList list;
-            EXPECT_TRUE(SaveDataFile(path, settings, list));
+            EXPECT_TRUE(SaveDataFile(path, m_settings, m_list));
             DeleteFileW(path);
             for (const std::wstring& made : {dataFolder, folder + L"\\Kestro", folder})
                 RemoveDirectoryW(made.c_str());

@@ -32,7 +32,7 @@ TEST(WildcardMatch, Examples)
         {L"abc", nullptr, false}, {nullptr, L"*", true}, {nullptr, L"a", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.expected, WildcardMatch(c.text, c.pattern, false, true)) << Show(c.text) << " / " << Show(c.pattern);
+        EXPECT_EQ(c.expected, WildcardMatch(c.text, c.pattern, false, true)) << Show(c.text) << " " << Show(c.pattern);
 }
 
 // Independent definition by dynamic programming over whole strings: '*' any run, '?' any
