@@ -70,21 +70,27 @@ bool WriteWholeFile(const std::wstring& path, const Bytes& bytes)
     return ok;
 }
 
-std::vector<std::pair<std::wstring, int>> ListEntries(FilterList& list)
+Bytes ListBytes(FilterList& list)
 {
-    std::vector<std::pair<std::wstring, int>> entries;
     TempFolder folder;
     const std::wstring path = folder.File(L"list.bin");
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return entries;
-    const bool written = list.WriteToFile(file);
-    CloseHandle(file);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const bool written = file != INVALID_HANDLE_VALUE && list.WriteToFile(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
     Bytes bytes;
-    if (!written || !ReadWholeFile(path, bytes) || bytes.size() < 4)
-        return entries;
-    uint32_t count;
-    std::memcpy(&count, bytes.data(), 4);
+    if (!written || !ReadWholeFile(path, bytes))
+        bytes.clear();
+    return bytes;
+}
+
+Entries ListEntries(FilterList& list)
+{
+    const Bytes bytes = ListBytes(list);
+    Entries entries;
+    uint32_t count = 0;
+    if (bytes.size() >= 4)
+        std::memcpy(&count, bytes.data(), 4);
     for (uint32_t i = 0; i < count && 4 + (i + 1) * 527 <= bytes.size(); ++i) {
         const uint8_t* record = bytes.data() + 4 + i * 527;
         wchar_t pattern[261];

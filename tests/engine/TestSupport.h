@@ -7,6 +7,7 @@
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
+using Entries = std::vector<std::pair<std::wstring, int>>;   // (pattern, transparency)
 
 // A folder of its own under the Wine prefix's temporary folder, removed with its files.
 class TempFolder {
@@ -27,7 +28,8 @@ private:
 bool ReadWholeFile(const std::wstring& path, Bytes& bytes);
 bool WriteWholeFile(const std::wstring& path, const Bytes& bytes);
 
-// The list's entries front to back, as (pattern, transparency), read through its own writer.
-std::vector<std::pair<std::wstring, int>> ListEntries(FilterList& list);
-// Only the patterns, front to back.
+// What the list writes to a file: its count and records, front to back.
+Bytes ListBytes(FilterList& list);
+// The entries of ListBytes, front to back.
+Entries ListEntries(FilterList& list);
 std::vector<std::wstring> ListPatterns(FilterList& list);

@@ -5,73 +5,61 @@
 
 #include "Engine.h"
 #include "HelperProcess.h"
-#include "UniqueHandle.h"
+#include "TestSupport.h"
 
 namespace {
-
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::wstring ProgramFolder()
 {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L'\\'));
-}
-
-std::wstring TempPath(const std::wstring& name)
-{
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    return base + name;
-}
-
-std::wstring ReadRunValue()
-{
-    wchar_t value[600] = {};
-    DWORD size = sizeof value - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Paneveil", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return L"<none>";
-    return value;
+    return std::wstring(path, wcsrchr(path, L'\\'));
 }
 
 TEST(EngineProcess, AKilledEngineLeavesTheRunningAtomAndAnOrderlyEndRemovesIt)
 {
     RemoveRunningAtom();
-    const std::wstring host = ProgramFolder() + L"\\pv_engine_host.exe";
-    const std::wstring dataFile = L"\"" + TempPath(L"pv_host_unused.dat") + L"\"";
-    {
-        PipedProcess killed(L"\"" + host + L"\" hook " + dataFile);
-        ASSERT_EQ(killed.ReadLine(), "started");
-        EXPECT_TRUE(IsRunningAtomPresent());
-        ASSERT_TRUE(killed.Kill());
+    TempFolder folder;
+    const std::wstring commandLine = L"\"" + ProgramFolder() + L"\\pv_engine_host.exe\" hook \"" +
+                                     folder.File(L"unused.dat") + L"\"";
+    for (bool killed : {true, false}) {
+        {
+            PipedProcess host(commandLine);
+            ASSERT_EQ(host.ReadLine(), "started");
+            EXPECT_TRUE(IsRunningAtomPresent());
+            if (killed) {
+                ASSERT_TRUE(host.Kill());
+            }
+        }   // otherwise its input ends, and it stops
+        EXPECT_EQ(IsRunningAtomPresent(), killed);
+        RemoveRunningAtom();
     }
-    EXPECT_TRUE(IsRunningAtomPresent());
-    RemoveRunningAtom();
-    EXPECT_FALSE(IsRunningAtomPresent());
-    {
-        PipedProcess orderly(L"\"" + host + L"\" hook " + dataFile);
-        ASSERT_EQ(orderly.ReadLine(), "started");
-        EXPECT_TRUE(IsRunningAtomPresent());
-    }
-    EXPECT_FALSE(IsRunningAtomPresent());
 }
 
 // The program path goes into the value as it is, quoted only when it has a blank.
 TEST(EngineProcess, AutoStartWritesTheProgramPathAndDeletesIt)
 {
+    const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto runValue = [&runKey] {
+        wchar_t value[600] = {};
+        DWORD size = sizeof value - sizeof(wchar_t);
+        return RegGetValueW(HKEY_CURRENT_USER, runKey, L"Paneveil", RRF_RT_REG_SZ, nullptr, value, &size) ==
+                       ERROR_SUCCESS
+                   ? std::wstring(value)
+                   : L"<none>";
+    };
     // A fresh Wine prefix may lack the Run key that every Windows installation has.
     HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, runKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(created);
 
-    const std::wstring plainFolder = TempPath(L"pv_autostart");
-    const std::wstring blankFolder = TempPath(L"pv auto start");
-    const std::wstring dataFile = TempPath(L"pv_autostart.dat");
-    for (const std::wstring& folder : {plainFolder, blankFolder}) {
-        CreateDirectoryW(folder.c_str(), nullptr);
+    TempFolder temp;
+    const std::wstring dataFile = temp.File(L"autostart.dat");
+    for (const wchar_t* name : {L"plain", L"with blank"}) {
+        const std::wstring folder = temp.File(name);
         const std::wstring program = folder + L"\\pv_engine_host.exe";
+        CreateDirectoryW(folder.c_str(), nullptr);
         ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\pv_engine_host.exe").c_str(), program.c_str(), FALSE));
         ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\PVDLL.dll").c_str(), (folder + L"\\PVDLL.dll").c_str(), FALSE));
         {
@@ -80,17 +68,15 @@ TEST(EngineProcess, AutoStartWritesTheProgramPathAndDeletesIt)
             EXPECT_TRUE(host.WaitForEnd(10000));
         }
         const bool hasBlank = folder.find(L' ') != std::wstring::npos;
-        EXPECT_EQ(ReadRunValue(), (hasBlank ? L"\"" + program + L"\"" : program) + L" /b");
+        EXPECT_EQ(runValue(), (hasBlank ? L"\"" + program + L"\"" : program) + L" /b");
         DeleteFileW(program.c_str());
         DeleteFileW((folder + L"\\PVDLL.dll").c_str());
-        RemoveDirectoryW(folder.c_str());
     }
 
     Engine engine(dataFile.c_str());
     engine.settings.autoStart = 0;
     EXPECT_TRUE(engine.ApplySettings(false, true, false));
-    EXPECT_EQ(ReadRunValue(), L"<none>");
-    DeleteFileW(dataFile.c_str());
+    EXPECT_EQ(runValue(), L"<none>");
 }
 
 } // namespace

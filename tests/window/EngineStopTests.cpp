@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "Engine.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -30,11 +31,9 @@ TEST(EngineStop, ServesTheWorkersMessagesToThisThreadWhileWaiting)
                                   nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
 
-    wchar_t dataFile[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, dataFile);
-    wcscat(dataFile, L"pv_engine_stop_test.dat");
+    TempFolder folder;
     {
-        Engine engine(dataFile);
+        Engine engine(folder.File(L"Paneveil.dat").c_str());
         ASSERT_TRUE(engine.Start());
         ASSERT_NE(engine.workerThreadId, 0u);
         g_getTextCalls = 0;

@@ -6,38 +6,11 @@
 
 #include "Engine.h"
 #include "HelperProcess.h"
-#include "ProcessImage.h"
+#include "TestSupport.h"
 
 namespace {
 
 constexpr int kUntouched = -1;   // not layered
-
-// A folder of the test's own under the prefix's temp folder, removed again at the end.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        wchar_t base[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"pv_window_tests_" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempFolder()
-    {
-        for (const std::wstring& file : m_files)
-            DeleteFileW(file.c_str());
-        RemoveDirectoryW(m_path.c_str());
-    }
-    std::wstring File(const std::wstring& name)
-    {
-        m_files.push_back(m_path + L"\\" + name);
-        return m_files.back();
-    }
-
-private:
-    std::wstring m_path;
-    std::vector<std::wstring> m_files;
-};
 
 // One engine against the windows of one helper process. A window titled "PvMarker" always
 // gets alpha 127 through a filter of its own: once it has it, every event posted before it has
@@ -48,7 +21,7 @@ protected:
     {
         ASSERT_TRUE(m_helper.IsRunning());
         ASSERT_TRUE(m_engine.filters.AddFilter(L"PvMarker", 50));
-        m_marker = m_helper.Create("PvMarkerClass", "PvMarker");
+        m_marker = Create("PvMarkerClass", "PvMarker");
         ASSERT_NE(m_marker, nullptr);
     }
     void TearDown() override
@@ -56,16 +29,16 @@ protected:
         m_engine.Stop();
         for (HWND window : m_windows)
             m_helper.Destroy(window);
-        m_helper.Destroy(m_marker);
         RemoveRunningAtom();
     }
 
     HWND Create(const std::string& className, const std::string& title, bool colorKey = false)
     {
-        HWND window = m_helper.Create(className, title, colorKey);
-        m_windows.push_back(window);
-        return window;
+        m_windows.push_back(m_helper.Create(className, title, colorKey));
+        return m_windows.back();
     }
+    // Shows the window without the event Windows would raise; only a sweep can find it.
+    void ShowQuietly(HWND window) { m_helper.Command("show\t" + WindowArgument(window) + "\tquiet"); }
     // Hides the marker until it is opaque, then shows it and waits for its alpha: every event
     // posted before has then been processed.
     bool Sync()
@@ -80,15 +53,10 @@ protected:
             return kUntouched;
         return layering.got && layering.flags == LWA_ALPHA ? layering.alpha : -2;
     }
-    // Waits for the expected alpha; an untouched window is checked once the marker went through.
-    void ExpectAlpha(HWND window, int alpha, const std::string& what)
+    bool WorkerEnded(DWORD threadId)
     {
-        if (alpha == kUntouched) {
-            ASSERT_TRUE(Sync()) << what;
-            EXPECT_EQ(AlphaOf(window), kUntouched) << what;
-        } else {
-            EXPECT_GE(m_helper.Wait(window, alpha), 0) << what << ": alpha " << AlphaOf(window);
-        }
+        UniqueKernelHandle worker(OpenThread(SYNCHRONIZE, FALSE, threadId));
+        return !worker || WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0;
     }
 
     TempFolder m_folder;
@@ -98,20 +66,18 @@ protected:
     std::vector<HWND> m_windows;
 };
 
-struct ShowCase {
-    const char* what;
-    int global;
-    bool superTrans;
-    const wchar_t* filter;   // nullptr: none
-    int filterTransparency;
-    const char* className;
-    const char* title;
-    int alpha;
-};
-
 TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
 {
-    const ShowCase cases[] = {
+    const struct {
+        const char* what;
+        int global;
+        bool superTrans;
+        const wchar_t* filter;   // nullptr: none
+        int filterTransparency;
+        const char* className;
+        const char* title;
+        int alpha;
+    } cases[] = {
         {"global", 40, false, nullptr, 0, "PvPlain", "plain window", 153},
         {"global 0 leaves it", 0, false, nullptr, 0, "PvPlain", "plain window", kUntouched},
         {"global capped at 80", 95, false, nullptr, 0, "PvPlain", "plain window", 51},
@@ -128,7 +94,7 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
         {"filter reaches a tooltip", 40, false, L"tooltips_class32", 30, "tooltips_class32", "", 178},
         {"filter reaches Progman", 40, false, L"Program Manager", 30, "Progman", "Program Manager", 178},
     };
-    for (const ShowCase& c : cases) {
+    for (const auto& c : cases) {
         m_engine.settings.globalTransparency = static_cast<uint8_t>(c.global);
         m_engine.settings.superTransMode = c.superTrans;
         if (c.filter) {
@@ -138,7 +104,12 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
 
         HWND window = Create(c.className, c.title);
         m_helper.Show(window);
-        ExpectAlpha(window, c.alpha, c.what);
+        if (c.alpha == kUntouched) {
+            ASSERT_TRUE(Sync()) << c.what;
+            EXPECT_EQ(AlphaOf(window), kUntouched) << c.what;
+        } else {
+            EXPECT_GE(m_helper.Wait(window, c.alpha), 0) << c.what << ": alpha " << AlphaOf(window);
+        }
         m_helper.Hide(window);
         EXPECT_GE(m_helper.Wait(window, kUntouched), 0) << c.what << " hidden";
 
@@ -150,20 +121,14 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
 
 TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
 {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"PvOwnWindow";
-    RegisterClassW(&windowClass);
-    HWND own = CreateWindowExW(0, L"PvOwnWindow", L"own window", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND own = CreateWindowExW(0, L"STATIC", L"own window", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
     ASSERT_NE(own, nullptr);
     auto ownAlpha = [own] {
         BYTE alpha = 0;
-        DWORD flags = 0;
         if (!(GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED))
             return kUntouched;
-        return GetLayeredWindowAttributes(own, nullptr, &alpha, &flags) ? int(alpha) : -2;
+        return GetLayeredWindowAttributes(own, nullptr, &alpha, nullptr) ? int(alpha) : -2;
     };
     auto showOwn = [own] {
         ShowWindow(own, SW_SHOWNOACTIVATE);
@@ -187,47 +152,15 @@ TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
     DestroyWindow(own);
 }
 
-TEST_F(EngineWindows, ColourKeyedWindowsKeepTheirAttributes)
-{
-    m_engine.settings.globalTransparency = 40;
-    ASSERT_TRUE(m_engine.Start());
-    HWND keyed = Create("PvKeyed", "keyed window", true);
-    ASSERT_TRUE(m_engine.filters.AddFilter(L"keyed window", 30));
-    const HelperProcess::Layering before = m_helper.Query(keyed);
-    ASSERT_EQ(before.flags, DWORD(LWA_COLORKEY));
-
-    m_helper.Show(keyed);
-    ASSERT_TRUE(Sync());
-    m_helper.Hide(keyed);
-    ASSERT_TRUE(Sync());
-    m_helper.Show(keyed);
-    m_engine.Stop();   // restores every layered window
-
-    const HelperProcess::Layering after = m_helper.Query(keyed);
-    EXPECT_TRUE(after.exStyle & WS_EX_LAYERED);
-    EXPECT_EQ(after.flags, before.flags);
-    EXPECT_EQ(after.alpha, before.alpha);
-}
-
-TEST_F(EngineWindows, ChildWindowsAreLeftAlone)
-{
-    m_engine.settings.globalTransparency = 40;
-    ASSERT_TRUE(m_engine.Start());
-    HWND parent = Create("PvParent", "parent");
-    HWND child = m_helper.Child(parent);
-    ASSERT_NE(child, nullptr);
-    m_helper.Command("notify\t" + WindowArgument(child) + "\t" + std::to_string(EVENT_OBJECT_SHOW) + "\t0\t0");
-    ASSERT_TRUE(Sync());
-    EXPECT_EQ(AlphaOf(child), kUntouched);
-    EXPECT_EQ(AlphaOf(parent), kUntouched);
-}
-
-TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtom)
+TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomButNotColourKeys)
 {
     HWND first = Create("PvPlain", "first");
     HWND second = Create("PvPlain", "second");
-    m_helper.Show(first);
-    m_helper.Show(second);
+    HWND keyed = Create("PvKeyed", "keyed", true);   // a colour key belongs to its own program
+    for (HWND window : {first, second, keyed})
+        m_helper.Show(window);
+    const HelperProcess::Layering keyedBefore = m_helper.Query(keyed);
+    ASSERT_EQ(keyedBefore.flags, DWORD(LWA_COLORKEY));
 
     // Stop when nothing runs touches nothing.
     m_engine.settings.globalTransparency = 40;
@@ -256,9 +189,11 @@ TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtom)
     EXPECT_EQ(m_engine.workerThread.load(), nullptr);
     EXPECT_EQ(AlphaOf(first), kUntouched);
     EXPECT_EQ(AlphaOf(second), kUntouched);
-    // The worker has ended by the time Stop returns.
-    UniqueKernelHandle worker(OpenThread(SYNCHRONIZE, FALSE, workerId));
-    EXPECT_TRUE(!worker || WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0);
+    EXPECT_TRUE(WorkerEnded(workerId));   // by the time Stop returns
+    const HelperProcess::Layering keyedAfter = m_helper.Query(keyed);
+    EXPECT_TRUE(keyedAfter.exStyle & WS_EX_LAYERED);
+    EXPECT_EQ(keyedAfter.flags, keyedBefore.flags);
+    EXPECT_EQ(keyedAfter.alpha, keyedBefore.alpha);
 }
 
 TEST_F(EngineWindows, AWindowShownRightAfterStartIsNotLost)
@@ -272,69 +207,49 @@ TEST_F(EngineWindows, AWindowShownRightAfterStartIsNotLost)
     }
 }
 
-TEST_F(EngineWindows, SafeModeSweepsWithATimerAndNoHook)
-{
-    m_engine.settings.safeMode = 1;
-    m_engine.settings.globalTransparency = 40;
-    ASSERT_TRUE(m_engine.Start());
-    EXPECT_TRUE(m_engine.IsRunning());
-    EXPECT_NE(m_engine.safeModeTimer, 0u);
-    EXPECT_EQ(m_engine.workerThreadId, 0u);
-    EXPECT_FALSE(IsRunningAtomPresent());
-
-    HWND window = Create("PvPlain", "safe mode");
-    m_helper.Command("show\t" + WindowArgument(window) + "\tquiet");   // no event at all
-    EXPECT_GE(m_helper.Wait(window, 153), 0);
-
-    m_engine.settings.globalTransparency = 20;   // picked up by the next tick
-    EXPECT_GE(m_helper.Wait(window, 204), 0);
-
-    EXPECT_TRUE(m_engine.Stop());
-    EXPECT_EQ(m_engine.safeModeTimer, 0u);
-    EXPECT_EQ(AlphaOf(window), kUntouched);
-}
-
-TEST_F(EngineWindows, ApplySettingsSwitchesBetweenTheModes)
-{
-    m_engine.settings.globalTransparency = 40;
-    ASSERT_TRUE(m_engine.Start());
-    ASSERT_NE(m_engine.workerThreadId, 0u);
-
-    m_engine.settings.safeMode = 1;
-    m_engine.ApplySettings(true, false, false);
-    EXPECT_EQ(m_engine.workerThreadId, 0u);
-    EXPECT_EQ(m_engine.workerThread.load(), nullptr);
-    EXPECT_NE(m_engine.safeModeTimer, 0u);
-    EXPECT_FALSE(IsRunningAtomPresent());
-    HWND window = Create("PvPlain", "switching");
-    m_helper.Command("show\t" + WindowArgument(window) + "\tquiet");
-    EXPECT_GE(m_helper.Wait(window, 153), 0);
-
-    m_engine.settings.safeMode = 0;
-    m_engine.ApplySettings(true, false, false);
-    EXPECT_EQ(m_engine.safeModeTimer, 0u);
-    EXPECT_NE(m_engine.workerThreadId, 0u);
-    EXPECT_TRUE(IsRunningAtomPresent());
-    HWND shown = Create("PvPlain", "shown in hook mode");
-    EXPECT_GE(m_helper.ShowAndWait(shown, 153), 0);
-}
-
-TEST_F(EngineWindows, ReapplyingStartsAStoppedEngineOnlyInHookMode)
+TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettingsSay)
 {
     HWND window = Create("PvPlain", "reapply");
     m_helper.Show(window);
     m_engine.settings.globalTransparency = 30;
 
+    // Reapplying starts a stopped engine in hook mode only.
     m_engine.settings.safeMode = 1;
     m_engine.ApplySettings(false, false, true);
     EXPECT_FALSE(m_engine.IsRunning());
     EXPECT_EQ(AlphaOf(window), kUntouched);
-
     m_engine.settings.safeMode = 0;
     m_engine.ApplySettings(false, false, true);
-    EXPECT_TRUE(m_engine.IsRunning());
     EXPECT_NE(m_engine.workerThreadId, 0u);
     EXPECT_EQ(AlphaOf(window), 178);
+
+    // A restart switches to safe mode: no worker, no atom, a timer that finds windows without
+    // any event and picks up changed settings on its next tick.
+    const DWORD workerId = m_engine.workerThreadId;
+    m_engine.settings.safeMode = 1;
+    m_engine.settings.globalTransparency = 40;
+    m_engine.ApplySettings(true, false, false);
+    EXPECT_TRUE(m_engine.IsRunning());
+    EXPECT_EQ(m_engine.workerThreadId, 0u);
+    EXPECT_EQ(m_engine.workerThread.load(), nullptr);
+    EXPECT_TRUE(WorkerEnded(workerId));
+    EXPECT_NE(m_engine.safeModeTimer, 0u);
+    EXPECT_FALSE(IsRunningAtomPresent());
+    HWND quiet = Create("PvPlain", "switching");
+    ShowQuietly(quiet);
+    EXPECT_GE(m_helper.Wait(quiet, 153), 0);
+    m_engine.settings.globalTransparency = 20;
+    EXPECT_GE(m_helper.Wait(quiet, 204), 0);
+
+    // And back to hook mode.
+    m_engine.settings.safeMode = 0;
+    m_engine.ApplySettings(true, false, false);
+    EXPECT_EQ(m_engine.safeModeTimer, 0u);
+    EXPECT_NE(m_engine.workerThreadId, 0u);
+    EXPECT_TRUE(IsRunningAtomPresent());
+    EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 204), 0);
+    EXPECT_TRUE(m_engine.Stop());
+    EXPECT_EQ(AlphaOf(quiet), kUntouched);
 }
 
 TEST_F(EngineWindows, ApplySettingsCapsTheGlobalTransparencyAndSaves)

@@ -53,7 +53,6 @@ PipedProcess::PipedProcess(const std::wstring& commandLine)
                        &startup, &info)) {
         CloseHandle(info.hThread);
         m_process = info.hProcess;
-        m_processId = info.dwProcessId;
     }
     CloseHandle(childInput);
     CloseHandle(childOutput);
@@ -150,18 +149,21 @@ void HelperProcess::Destroy(HWND window)
     Command("destroy\t" + WindowArgument(window));
 }
 
+long long HelperProcess::Waited(const std::string& command, HWND window, int alpha, DWORD timeoutMilliseconds)
+{
+    const std::string reply = Command(command + "\t" + WindowArgument(window) + "\t" + std::to_string(alpha) + "\t" +
+                                      std::to_string(timeoutMilliseconds));
+    return reply.compare(0, 3, "ok ") == 0 ? std::strtoll(reply.c_str() + 3, nullptr, 10) : -1;
+}
+
 long long HelperProcess::Wait(HWND window, int alpha, DWORD timeoutMilliseconds)
 {
-    const std::string reply = Command("wait\t" + WindowArgument(window) + "\t" + std::to_string(alpha) +
-                                      "\t" + std::to_string(timeoutMilliseconds));
-    return reply.compare(0, 3, "ok ") == 0 ? std::strtoll(reply.c_str() + 3, nullptr, 10) : -1;
+    return Waited("wait", window, alpha, timeoutMilliseconds);
 }
 
 long long HelperProcess::ShowAndWait(HWND window, int alpha, DWORD timeoutMilliseconds)
 {
-    const std::string reply = Command("showwait\t" + WindowArgument(window) + "\t" + std::to_string(alpha) +
-                                      "\t" + std::to_string(timeoutMilliseconds));
-    return reply.compare(0, 3, "ok ") == 0 ? std::strtoll(reply.c_str() + 3, nullptr, 10) : -1;
+    return Waited("showwait", window, alpha, timeoutMilliseconds);
 }
 
 HelperProcess::Layering HelperProcess::Query(HWND window)

@@ -13,7 +13,6 @@ public:
     PipedProcess& operator=(const PipedProcess&) = delete;
 
     bool IsRunning() const { return m_process != nullptr; }
-    DWORD ProcessId() const { return m_processId; }
     bool Write(const std::string& text);
     // The next line of output without its line end; pumps the calling thread's messages while it
     // waits. Empty when the output ends.
@@ -24,7 +23,6 @@ public:
 
 private:
     HANDLE m_process = nullptr;
-    DWORD m_processId = 0;
     HANDLE m_input = nullptr;    // our end of its standard input
     HANDLE m_output = nullptr;   // our end of its standard output
 };
@@ -60,6 +58,8 @@ public:
     Layering Query(HWND window);
 
 private:
+    long long Waited(const std::string& command, HWND window, int alpha, DWORD timeoutMilliseconds);
+
     PipedProcess m_process;
 };
 

@@ -9,64 +9,55 @@
 
 namespace {
 
-using Posted = std::pair<HWND, LPARAM>;
+using Posted = std::vector<std::pair<HWND, LPARAM>>;
 
 // A thread that collects what PVDLL posts to it. (The test thread pumps its own queue while it
 // waits for the helper, so it cannot be the receiver.)
 class Receiver {
 public:
-    Receiver()
+    Receiver() : m_thread(CreateThread(nullptr, 0, ThreadProc, this, 0, &m_threadId))
     {
-        m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, &m_threadId);
-        WaitForSingleObject(m_ready, 5000);
+        WaitForSingleObject(m_event, 5000);   // its queue exists
     }
     ~Receiver()
     {
         PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
         WaitForSingleObject(m_thread, 5000);
         CloseHandle(m_thread);
-        CloseHandle(m_ready);
-        CloseHandle(m_flushed);
+        CloseHandle(m_event);
     }
-    DWORD ThreadId() const { return m_threadId; }
-    UINT Message() const { return m_message; }
-
+    HWINEVENTHOOK Hook() { return PV_Hook(m_threadId, m_message); }
     // Everything posted so far: the in-context hook posts from inside the helper's
     // NotifyWinEvent, so once a helper command has returned its messages are queued, ahead of
     // the flush request.
-    std::vector<Posted> Take()
+    Posted Take()
     {
-        PostThreadMessageW(m_threadId, kFlush, 0, 0);
-        WaitForSingleObject(m_flushed, 5000);
-        std::vector<Posted> posted;
-        posted.swap(m_posted);
-        return posted;
+        PostThreadMessageW(m_threadId, WM_APP, 0, 0);
+        WaitForSingleObject(m_event, 5000);
+        return std::exchange(m_posted, {});
     }
 
 private:
-    static constexpr UINT kFlush = WM_APP + 7;
-
     static DWORD WINAPI ThreadProc(LPVOID parameter)
     {
         auto* self = static_cast<Receiver*>(parameter);
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        SetEvent(self->m_ready);
+        SetEvent(self->m_event);
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (msg.message == self->m_message)
                 self->m_posted.emplace_back(reinterpret_cast<HWND>(msg.wParam), msg.lParam);
-            else if (msg.message == kFlush)
-                SetEvent(self->m_flushed);
+            else if (msg.message == WM_APP)
+                SetEvent(self->m_event);
         }
         return 0;
     }
 
     const UINT m_message = RegisterWindowMessageW(L"PV_TEST_HOOK");
-    HANDLE m_ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    HANDLE m_flushed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    std::vector<Posted> m_posted;   // touched by the receiver only between two flushes
-    HANDLE m_thread = nullptr;
+    const HANDLE m_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    Posted m_posted;   // touched by the receiver only between two flushes
     DWORD m_threadId = 0;
+    const HANDLE m_thread;
 };
 
 class HookLibrary : public ::testing::Test {
@@ -83,14 +74,10 @@ protected:
         PV_Unhook();
         m_helper.Destroy(m_top);
     }
-
-    HWINEVENTHOOK Hook() { return PV_Hook(m_receiver.ThreadId(), m_receiver.Message()); }
-    std::vector<Posted> TakePosted() { return m_receiver.Take(); }
-
     void Notify(HWND window, LONG object, LONG child)
     {
-        m_helper.Command("notify\t" + WindowArgument(window) + "\t" + std::to_string(EVENT_OBJECT_SHOW) +
-                         "\t" + std::to_string(object) + "\t" + std::to_string(child));
+        m_helper.Command("notify\t" + WindowArgument(window) + "\t" + std::to_string(EVENT_OBJECT_SHOW) + "\t" +
+                         std::to_string(object) + "\t" + std::to_string(child));
     }
 
     Receiver m_receiver;
@@ -102,37 +89,31 @@ TEST_F(HookLibrary, PostsOneMessagePerTopLevelShowOrHide)
 {
     HWND child = m_helper.Child(m_top);
     ASSERT_NE(child, nullptr);
-    ASSERT_NE(Hook(), nullptr);
+    ASSERT_NE(m_receiver.Hook(), nullptr);
 
     // Events about parts of a window, or about child windows, post nothing.
     Notify(child, OBJID_WINDOW, CHILDID_SELF);
     Notify(m_top, OBJID_CARET, CHILDID_SELF);
     Notify(m_top, OBJID_VSCROLL, CHILDID_SELF);
     Notify(m_top, OBJID_WINDOW, 1);
-    EXPECT_TRUE(TakePosted().empty());
+    EXPECT_TRUE(m_receiver.Take().empty());
 
     m_helper.Show(m_top);
     m_helper.Hide(m_top);
-    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{m_top, 0}, {m_top, 1}}));
+    EXPECT_EQ(m_receiver.Take(), (Posted{{m_top, 0}, {m_top, 1}}));
 }
 
-TEST_F(HookLibrary, ASecondHookReplacesTheFirst)
-{
-    ASSERT_NE(Hook(), nullptr);
-    ASSERT_NE(Hook(), nullptr);
-    m_helper.Show(m_top);
-    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{m_top, 0}}));
-
-    EXPECT_NE(PV_Unhook(), FALSE);
-    m_helper.Hide(m_top);
-    EXPECT_TRUE(TakePosted().empty());
-}
-
-TEST_F(HookLibrary, UnhookWithoutAHookReturnsZero)
+TEST_F(HookLibrary, ASecondHookReplacesTheFirstAndUnhookReportsWhetherOneWasThere)
 {
     EXPECT_EQ(PV_Unhook(), FALSE);
-    ASSERT_NE(Hook(), nullptr);
+    ASSERT_NE(m_receiver.Hook(), nullptr);
+    ASSERT_NE(m_receiver.Hook(), nullptr);
+    m_helper.Show(m_top);
+    EXPECT_EQ(m_receiver.Take(), (Posted{{m_top, 0}}));
+
     EXPECT_NE(PV_Unhook(), FALSE);
+    m_helper.Hide(m_top);
+    EXPECT_TRUE(m_receiver.Take().empty());
     EXPECT_EQ(PV_Unhook(), FALSE);
 }
 

@@ -9,7 +9,6 @@
 //   wait <hwnd> <alpha> <ms>            -> ok <microseconds> | timeout
 //   showwait <hwnd> <alpha> <ms>        -> ok <microseconds> | timeout   (shows, then waits)
 //   destroy <hwnd>                      -> ok
-//   pid                                 -> ok <process id>
 // <alpha> -1 waits until the window is not layered, otherwise until it is layered with LWA_ALPHA
 // and that alpha. Commands run on the window thread, which keeps pumping messages while it
 // waits, because Wine changes another process's window styles through its owner's queue.
@@ -20,6 +19,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "HelperProcess.h"
 
 namespace {
 
@@ -53,21 +54,6 @@ HWND ParseWindow(const std::string& text)
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text.c_str(), nullptr, 10)));
 }
 
-std::string WindowText(HWND window)
-{
-    return std::to_string(reinterpret_cast<UINT_PTR>(window));
-}
-
-void PumpFor(DWORD milliseconds)
-{
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 bool HasAlpha(HWND window, int alpha)
 {
     const bool layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
@@ -91,7 +77,7 @@ std::string WaitForAlpha(HWND window, int alpha, DWORD timeout, LARGE_INTEGER st
             return "ok " + std::to_string(micro);
         if (micro > static_cast<long long>(timeout) * 1000)
             return "timeout";
-        PumpFor(1);
+        PumpMessages(1);
     }
 }
 
@@ -128,13 +114,13 @@ std::string Run(const std::vector<std::string>& f)
             return "error create";
         if (colorKey)
             SetLayeredWindowAttributes(window, RGB(255, 0, 255), 0, LWA_COLORKEY);
-        return "ok " + WindowText(window);
+        return "ok " + WindowArgument(window);
     }
     if (command == "child" && f.size() >= 2) {
         RegisterClassOnce(L"PvHelperChild");
         HWND window = CreateWindowExW(0, L"PvHelperChild", L"child", WS_CHILD, 0, 0, 50, 50,
                                       ParseWindow(f[1]), nullptr, GetModuleHandleW(nullptr), nullptr);
-        return window ? "ok " + WindowText(window) : "error child";
+        return window ? "ok " + WindowArgument(window) : "error child";
     }
     if ((command == "show" || command == "hide") && f.size() >= 2) {
         HWND window = ParseWindow(f[1]);
@@ -173,8 +159,6 @@ std::string Run(const std::vector<std::string>& f)
     }
     if (command == "destroy" && f.size() >= 2)
         return DestroyWindow(ParseWindow(f[1])) ? "ok" : "error destroy";
-    if (command == "pid")
-        return "ok " + std::to_string(GetCurrentProcessId());
     return "error unknown command";
 }
 
