@@ -196,17 +196,6 @@ TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomBut
     EXPECT_EQ(keyedAfter.alpha, keyedBefore.alpha);
 }
 
-TEST_F(EngineWindows, AWindowShownRightAfterStartIsNotLost)
-{
-    m_engine.settings.globalTransparency = 40;
-    for (int round = 0; round < 10; ++round) {
-        ASSERT_TRUE(m_engine.Start());
-        HWND window = Create("PvPlain", "right after start");
-        EXPECT_GE(m_helper.ShowAndWait(window, 153), 0) << "round " << round;
-        m_engine.Stop();
-    }
-}
-
 TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettingsSay)
 {
     HWND window = Create("PvPlain", "reapply");

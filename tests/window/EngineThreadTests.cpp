@@ -48,3 +48,17 @@ TEST(EngineStop, ServesTheWorkersMessagesToThisThreadWhileWaiting)
     UnregisterClassW(L"PvStopProbe", windowClass.hInstance);
     RemoveRunningAtom();
 }
+
+// PVDLL posts to the worker from the moment it is hooked, and a post that finds no message
+// queue is lost: the queue must exist by the time Start returns.
+TEST(EngineWorker, HasItsMessageQueueWhenStartReturns)
+{
+    TempFolder folder;
+    Engine engine(folder.File(L"Paneveil.dat").c_str());
+    for (int round = 0; round < 50; ++round) {
+        ASSERT_TRUE(engine.Start());
+        EXPECT_TRUE(PostThreadMessageW(engine.workerThreadId, WM_NULL, 0, 0)) << "round " << round;
+        engine.Stop();
+    }
+    RemoveRunningAtom();
+}
