@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "Engine.h"
@@ -60,17 +61,27 @@ double Percentile(std::vector<double> values, double fraction)
     return values[index];
 }
 
-// Shows each window, waits in the helper until it has alpha 153, hides it again.
-std::vector<double> MeasureLatency(HelperProcess& helper, const std::vector<HWND>& windows, int& timeouts)
+// Shows each window, waits in the helper until it has alpha 153 and hides it again. With
+// `makeOpaque` the hidden window is made opaque, as a hide event would in hook mode; otherwise it
+// stays layered, as in safe mode, and is in every later sweep, so each window is measured against
+// a longer sweep than the one before. Each show waits a different part of the timer period first:
+// measured straight after the previous window's sweep, safe mode would always show nearly the
+// whole period instead of where a show falls at random.
+std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const std::vector<HWND>& windows,
+                                   bool makeOpaque, int& timeouts)
 {
+    constexpr DWORD kTimerPeriodMilliseconds = 100;   // the engine's safe-mode timer
     std::vector<double> milliseconds;
-    for (HWND window : windows) {
-        const long long micro = helper.ShowAndWait(window, 153, 2000);
+    for (size_t i = 0; i < windows.size(); ++i) {
+        PumpUntil([] { return false; }, static_cast<DWORD>(i * 61 % kTimerPeriodMilliseconds));
+        const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;
         else
             milliseconds.push_back(micro / 1000.0);
-        helper.Command("hide\t" + WindowArgument(window) + "\tquiet");
+        helper.Command("hide\t" + WindowArgument(windows[i]) + "\tquiet");
+        if (makeOpaque)
+            engine.ProcessWindow(windows[i], true);
     }
     return milliseconds;
 }
@@ -101,19 +112,35 @@ void LatencyBench(const wchar_t* dataFile)
 
     Engine engine(dataFile);
     engine.settings.globalTransparency = 40;
-    std::printf("Latency from show (other process) to alpha set, %d windows\n", kWindows);
-    std::printf("| mode | median ms | p99 ms | max ms | timeouts |\n|---|---|---|---|---|\n");
-    for (int safeMode = 0; safeMode <= 1; ++safeMode) {
-        engine.settings.safeMode = static_cast<uint8_t>(safeMode);
+    std::printf("Latency from show (other process) to alpha set, %d windows shown one at a time\n", kWindows);
+    std::printf("| mode | hidden windows | windows swept besides the shown one | median ms | p99 ms | max ms | timeouts |\n"
+                "|---|---|---|---|---|---|---|\n");
+    const struct {
+        bool safeMode;
+        bool makeOpaque;
+        const char* mode;
+        const char* hidden;
+    } runs[] = {
+        {false, true, "hook", "made opaque"},
+        {true, true, "safe (100 ms timer)", "made opaque"},
+        {true, false, "safe (100 ms timer)", "left layered"},
+    };
+    for (const auto& run : runs) {
+        engine.settings.safeMode = run.safeMode;
+        const int others = CountSweptWindows();
         engine.Start();
         int timeouts = 0;
-        const std::vector<double> ms = MeasureLatency(helper, windows, timeouts);
+        const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts);
+        const int othersAtEnd = CountSweptWindows();
         engine.Stop();
+        const std::string swept = othersAtEnd > others + 1
+                                      ? std::to_string(others) + " rising to " + std::to_string(othersAtEnd - 1)
+                                      : std::to_string(others);
         if (ms.empty()) {
-            std::printf("| %s | - | - | - | %d |\n", safeMode ? "safe" : "hook", timeouts);
+            std::printf("| %s | %s | %s | - | - | - | %d |\n", run.mode, run.hidden, swept.c_str(), timeouts);
             continue;
         }
-        std::printf("| %s | %.2f | %.2f | %.2f | %d |\n", safeMode ? "safe (100 ms timer)" : "hook",
+        std::printf("| %s | %s | %s | %.2f | %.2f | %.2f | %d |\n", run.mode, run.hidden, swept.c_str(),
                     Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0), timeouts);
     }
     for (HWND window : windows)

@@ -66,6 +66,8 @@ private:
 std::string WindowArgument(HWND window);
 
 // Waits up to `milliseconds` for input, then dispatches whatever the calling thread has queued.
+// At most one timer message per call: a timer is due again as soon as a callback outlasts its
+// period (a safe-mode sweep over many windows does), and the loop would never return.
 inline void PumpMessages(DWORD milliseconds)
 {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
@@ -73,6 +75,8 @@ inline void PumpMessages(DWORD milliseconds)
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (msg.message == WM_TIMER)
+            break;
     }
 }
 
