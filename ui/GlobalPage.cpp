@@ -7,12 +7,8 @@
 #include "Application.h"
 #include "DataExchange.h"
 #include "Messages.h"
+#include "WindowAlpha.h"
 #include "resource.h"
-
-namespace {
-constexpr int kNormalMaximum = 80;   // without super-trans mode no window gets more
-constexpr int kSuperMaximum = 99;
-}  // namespace
 
 GlobalPage::GlobalPage(Wnd* parent) : SkinDialog(IDD_GLOBAL_PAGE, parent)
 {
@@ -29,7 +25,7 @@ BOOL GlobalPage::OnInitDialog()
 {
     SkinDialog::OnInitDialog();
     const Settings& settings = TheApp().engine.settings;
-    m_slider.SetRange(0, settings.superTransMode ? kSuperMaximum : kNormalMaximum, false);
+    m_slider.SetRange(0, settings.superTransMode ? kMaxTransparency : kMaxTransparencyWithoutSuperTrans, false);
     m_slider.SetPos(settings.globalTransparency, true);
     UpdateLabel();
     SetDlgItemTextW(m_hwnd, IDC_GLOBAL_HELP, LoadResString(IDS_GLOBAL_HELP).c_str());
