@@ -1,8 +1,11 @@
 #include "Application.h"
 
-#include "HelpPage.h"
+#include <cwchar>
+
+#include "HelpFile.h"
 #include "MainWindow.h"
 #include "Messages.h"
+#include "RunningAtom.h"
 #include "resource.h"
 
 namespace {
@@ -10,6 +13,12 @@ namespace {
 constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";   // the mutex and the show request
 
 Application g_application;
+
+// "/b" or "/B" anywhere in the command-line tail (the part after the program path).
+bool HasStartHiddenSwitch(const wchar_t* commandTail)
+{
+    return commandTail && (wcsstr(commandTail, L"/b") || wcsstr(commandTail, L"/B"));
+}
 
 }  // namespace
 
@@ -62,20 +71,15 @@ bool Application::InitInstance()
     OfferSafeMode();
     sessionEnding = false;
 
+    // Its destructor removes the tray icon and destroys the window, on every way out.
     MainWindow mainWindow;
     SetMainWnd(&mainWindow);
-    if (!mainWindow.Create()) {
-        SetMainWnd(nullptr);
+    if (!mainWindow.Create())
         return false;
-    }
 
     if (!startHidden) {
-        if (!mainWindow.CheckPassword()) {
-            mainWindow.UpdateTrayIcon(true);
-            mainWindow.DestroyWindow();
-            SetMainWnd(nullptr);
+        if (!mainWindow.CheckPassword())
             return false;
-        }
         ShowWindow(mainWindow.Handle(), SW_SHOWNORMAL);
     }
 
@@ -83,14 +87,10 @@ bool Application::InitInstance()
 
     // Never MLF_SHOWONIDLE: a window started hidden stays hidden.
     mainWindow.RunModalLoop((mainWindow.GetStyle() & DS_NOIDLEMSG) ? DWORD{MLF_NOIDLEMSG} : DWORD{0});
-
-    mainWindow.UpdateTrayIcon(true);
-    mainWindow.DestroyWindow();
-    SetMainWnd(nullptr);
     return false;
 }
 
 void Application::WinHelp(DWORD, UINT)
 {
-    OpenHelpPage();
+    OpenHelpFile();
 }

@@ -2,9 +2,9 @@
 #include <windows.h>
 
 #include "Engine.h"
-#include "StartupSupport.h"
-#include "UniqueHandle.h"
 #include "GdiObjects.h"
+#include "UiFont.h"
+#include "UniqueHandle.h"
 #include "WinApp.h"
 
 using IconOwner = HandleOwner<HICON, DestroyIcon>;

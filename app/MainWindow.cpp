@@ -2,16 +2,14 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-#include <cwchar>
-
 #include "Application.h"
 #include "DataExchange.h"
+#include "ForegroundWindow.h"
+#include "HelpFile.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
 #include "NeedPasswordDialog.h"
 #include "PasswordDigest.h"
-#include "StartupSupport.h"
 #include "resource.h"
 
 namespace {
@@ -24,11 +22,6 @@ constexpr UINT kToggleHotkeyId = 0;
 // through its nested message loop are refused instead of stacking a second prompt.
 bool s_passwordPromptOpen = false;
 
-void CopyResString(UINT id, wchar_t* buffer, size_t capacity)
-{
-    lstrcpynW(buffer, LoadResString(id).c_str(), static_cast<int>(capacity));
-}
-
 void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 {
     wchar_t name[260];
@@ -40,28 +33,16 @@ void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 }  // namespace
 
 MainWindow::MainWindow(Wnd* parent)
-    : SkinDialog(IDD_MAIN, parent), m_globalPage(this), m_settingsPage(this), m_filtersPage(this),
-      m_aboutPage(this)
+    : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, this),
+      m_settingsPage(this), m_filtersPage(this), m_aboutPage(*this, this)
 {
     m_backgroundColor = kMainBackground;
     m_header.LoadBannerBitmap(IDB_BANNER);
-
-    std::memset(&m_trayData, 0, sizeof m_trayData);
-    m_trayData.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    m_trayData.uID = 0;
-    m_trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
-    m_trayData.uCallbackMessage = RegisterWindowMessageW(L"WM_PV_TRAY");
-    m_trayData.hIcon = LoadIconW(GetResourceInstance(), MAKEINTRESOURCEW(IDI_PANEVEIL));
-    lstrcpynW(m_trayData.szTip, L"Paneveil", ARRAYSIZE(m_trayData.szTip));
-    CopyResString(IDS_TRAY_BALLOON, m_trayData.szInfo, ARRAYSIZE(m_trayData.szInfo));
-    CopyResString(IDS_TRAY_RUNNING, m_trayData.szInfoTitle, ARRAYSIZE(m_trayData.szInfoTitle));
-    m_trayData.dwInfoFlags = NIIF_INFO;
 
     if (m_popupMenu.Load(GetResourceInstance(), IDR_TRAY_MENU))
         SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
 
     m_showMessage = RegisterWindowMessageW(L"Paneveil_Mutex");
-    m_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 void MainWindow::DoDataExchange(DataExchange& dx)
@@ -106,7 +87,7 @@ BOOL MainWindow::OnInitDialog()
         }
     }
 
-    if (!TheApp().engine.settings.hideTrayIcon)
+    if (!m_engine.settings.hideTrayIcon)
         UpdateTrayIcon(false);
     RegisterToggleHotkey();
     return TRUE;
@@ -175,19 +156,23 @@ void MainWindow::LayoutControls()
 
 void MainWindow::UpdateTrayIcon(bool remove)
 {
-    m_trayData.hWnd = m_hwnd;
-    if (remove) {
-        Shell_NotifyIconW(NIM_DELETE, &m_trayData);
-        return;
-    }
-    // Modify first: the icon may exist already; add when it does not (or Explorer restarted).
-    if (!Shell_NotifyIconW(NIM_MODIFY, &m_trayData))
-        Shell_NotifyIconW(NIM_ADD, &m_trayData);
+    m_trayIcon.Update(m_hwnd, remove);
+}
+
+void MainWindow::SetFooterText(const std::wstring& text)
+{
+    m_footer.ModifyStyle(0, SS_CENTERIMAGE);
+    m_footer.SetWindowText(text);
+}
+
+void MainWindow::OpenWebSite()
+{
+    OpenHelpFile();
 }
 
 bool MainWindow::RegisterToggleHotkey()
 {
-    const Settings& settings = TheApp().engine.settings;
+    const Settings& settings = m_engine.settings;
     if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0)
         return UnregisterHotKey(m_hwnd, kToggleHotkeyId) != FALSE;
     UnregisterHotKey(m_hwnd, kToggleHotkeyId);
@@ -203,7 +188,7 @@ bool MainWindow::RegisterToggleHotkey()
 
 std::wstring MainWindow::GetHotkeyText() const
 {
-    const Settings& settings = TheApp().engine.settings;
+    const Settings& settings = m_engine.settings;
     std::wstring text;
     if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0)
         return text;
@@ -227,10 +212,9 @@ bool MainWindow::CheckPassword()
 {
     if (IsWindowVisible(m_hwnd))
         return true;
-    Application& app = TheApp();
-    if (app.sessionEnding)
+    if (TheApp().sessionEnding)
         return true;
-    if (!IsPasswordDigestSet(app.engine.settings.passwordDigest))
+    if (!IsPasswordDigestSet(m_engine.settings.passwordDigest))
         return true;
     if (s_passwordPromptOpen)
         return false;
@@ -243,15 +227,12 @@ bool MainWindow::CheckPassword()
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_trayIcon.OnTaskbarCreated(message))
+        return 0;
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
-    } else if (message == m_trayData.uCallbackMessage && message != 0) {
+    } else if (message == m_trayIcon.CallbackMessage() && message != 0) {
         OnTrayNotify(static_cast<UINT>(lParam));
-    } else if (message == m_taskbarCreatedMessage && message != 0) {
-        // A restarted Explorer has forgotten every icon; without ours a hidden window could
-        // only be reached by starting the program again.
-        if (!TheApp().engine.settings.hideTrayIcon)
-            UpdateTrayIcon(false);
     } else if (message == WM_HOTKEY && wParam == kToggleHotkeyId) {
         // The same path as the menu item, password included.
         PostMessageW(m_hwnd, WM_COMMAND, IDM_TOGGLE, 0);
@@ -287,7 +268,7 @@ void MainWindow::OnTrayNotify(UINT mouseMessage)
     if (!menu)
         return;
     std::wstring text =
-        LoadResString(TheApp().engine.IsRunning() ? IDS_DISABLE_MENU : IDS_ENABLE_MENU);
+        LoadResString(m_engine.IsRunning() ? IDS_DISABLE_MENU : IDS_ENABLE_MENU);
     text += L'\t';
     text += GetHotkeyText();
     ModifyMenuW(menu, IDM_TOGGLE, MF_BYCOMMAND | MF_STRING, IDM_TOGGLE, text.c_str());
@@ -300,11 +281,10 @@ void MainWindow::OnToggleEngine()
 {
     if (!CheckPassword())
         return;
-    Engine& engine = TheApp().engine;
-    if (engine.IsRunning())
-        engine.Stop();
+    if (m_engine.IsRunning())
+        m_engine.Stop();
     else
-        engine.Start();
+        m_engine.Start();
 }
 
 void MainWindow::OnExit()
@@ -315,7 +295,7 @@ void MainWindow::OnExit()
 
 void MainWindow::OnMinimize()
 {
-    if (!TheApp().engine.settings.hideTrayIcon)
+    if (!m_engine.settings.hideTrayIcon)
         UpdateTrayIcon(false);
     ShowWindow(m_hwnd, SW_HIDE);
 }

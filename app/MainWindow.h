@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -11,13 +10,15 @@
 #include "GdiObjects.h"
 #include "GlobalPage.h"
 #include "HandCursorStatic.h"
+#include "PageHost.h"
 #include "SettingsPage.h"
 #include "SkinDialog.h"
 #include "TabButton.h"
+#include "TrayIcon.h"
 
 // The program's one top-level window: tabs and pages, the tray icon and its menu, the hotkey.
-// Mostly hidden; the program lives in the tray.
-class MainWindow : public SkinDialog {
+// Mostly hidden; the program lives in the tray. Going, it removes its tray icon and then its window.
+class MainWindow : public SkinDialog, public PageHost {
 public:
     explicit MainWindow(Wnd* parent = nullptr);
 
@@ -29,8 +30,8 @@ public:
     bool CheckPassword();
     void SelectPage(TabButton& tab);
 
-    Static& Footer() { return m_footer; }
-    GlobalPage& GetGlobalPage() { return m_globalPage; }
+    void SetFooterText(const std::wstring& text) override;
+    void OpenWebSite() override;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -58,10 +59,10 @@ private:
     void OnMinimize();
     Wnd* PageOf(const TabButton& tab);
 
+    Engine& m_engine;
     UINT m_showMessage = 0;
-    UINT m_taskbarCreatedMessage = 0;   // the shell's broadcast after Explorer (re)starts
     Menu m_popupMenu;
-    NOTIFYICONDATAW m_trayData;
+    TrayIcon m_trayIcon;
     int m_initialWidth = 0;
     int m_initialHeight = 0;
     GlobalPage m_globalPage;

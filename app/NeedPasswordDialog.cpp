@@ -7,7 +7,7 @@
 #include "MessageRoutes.h"
 #include "Messages.h"
 #include "PasswordDigest.h"
-#include "StartupSupport.h"
+#include "ForegroundWindow.h"
 #include "resource.h"
 
 NeedPasswordDialog::NeedPasswordDialog(Wnd* parent) : SkinDialog(IDD_NEED_PASSWORD, parent)

@@ -5,16 +5,17 @@
 
 #include <cstring>
 #include <cwchar>
-#include <memory>
+
+#include "UniqueHandle.h"
 
 namespace {
 
-struct AlgorithmCloser {
-    void operator()(void* algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct HashCloser {
-    void operator()(void* hash) const { BCryptDestroyHash(hash); }
-};
+NTSTATUS WINAPI CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm)
+{
+    return BCryptCloseAlgorithmProvider(algorithm, 0);
+}
+using UniqueAlgorithm = UniqueHandle<BCRYPT_ALG_HANDLE, &CloseAlgorithm>;
+using UniqueHash = UniqueHandle<BCRYPT_HASH_HANDLE, &BCryptDestroyHash>;
 
 bool Succeeded(NTSTATUS status) { return status >= 0; }
 
@@ -24,12 +25,12 @@ bool Md5(const uint8_t* data, size_t length, uint8_t (&digest)[kPasswordDigestSi
     BCRYPT_ALG_HANDLE rawAlgorithm = nullptr;
     if (!Succeeded(BCryptOpenAlgorithmProvider(&rawAlgorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0)))
         return false;
-    std::unique_ptr<void, AlgorithmCloser> algorithm(rawAlgorithm);
+    UniqueAlgorithm algorithm(rawAlgorithm);
 
     BCRYPT_HASH_HANDLE rawHash = nullptr;
     if (!Succeeded(BCryptCreateHash(algorithm.get(), &rawHash, nullptr, 0, nullptr, 0, 0)))
         return false;
-    std::unique_ptr<void, HashCloser> hash(rawHash);
+    UniqueHash hash(rawHash);
 
     // BCryptHashData takes at most a ULONG at a time; a password is far below that.
     if (length > 0xFFFFFFFFu)

@@ -70,10 +70,9 @@ double Percentile(std::vector<double> values, double fraction)
 std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const std::vector<HWND>& windows,
                                    bool makeOpaque, int& timeouts)
 {
-    constexpr DWORD kTimerPeriodMilliseconds = 100;   // the engine's safe-mode timer
     std::vector<double> milliseconds;
     for (size_t i = 0; i < windows.size(); ++i) {
-        PumpUntil([] { return false; }, static_cast<DWORD>(i * 61 % kTimerPeriodMilliseconds));
+        PumpUntil([] { return false; }, static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod));
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;

@@ -2,6 +2,7 @@
 #include "DataFilePath.h"
 #include "PathUtil.h"
 #include "RecordIo.h"
+#include "UniqueHandle.h"
 
 #include <shlobj.h>
 
@@ -16,26 +17,6 @@ const wchar_t kFileName[] = L"Paneveil.dat";
 // GetTempFileNameW refuses folders longer than this; saving needs a temporary file next to the
 // data file.
 constexpr size_t kMaxFolderLength = MAX_PATH - 14;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    bool Close()
-    {
-        const bool closed = !IsValid() || CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 bool WriteContents(HANDLE file, const Settings& settings, FilterList& filters)
 {
@@ -77,16 +58,16 @@ bool LoadDataFile(const wchar_t* path, Settings& settings, FilterList& filters)
 {
     if (!path || !*path)
         return false;
-    FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
+    UniqueFileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     uint8_t header[16] = {};
     DWORD read = 0;
-    if (!ReadFile(file.Get(), header, sizeof(header), &read, nullptr))
+    if (!ReadFile(file.get(), header, sizeof(header), &read, nullptr))
         return false;
     if (std::memcmp(header, kMagic, sizeof(kMagic)) != 0)
         return false;
-    return settings.ReadFromFile(file.Get()) && filters.ReadFromFile(file.Get());
+    return settings.ReadFromFile(file.get()) && filters.ReadFromFile(file.get());
 }
 
 bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& filters)
@@ -105,12 +86,11 @@ bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& fil
     wchar_t temporary[MAX_PATH + 1] = {};
     if (!GetTempFileNameW(folder, L"pv", 0, temporary))
         return false;
-    FileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    // The contents must be on disk before the rename makes them the data file.
-    const bool written = file.IsValid() && WriteContents(file.Get(), settings, filters)
-                         && FlushFileBuffers(file.Get());
-    const bool closed = file.Close();
+    UniqueFileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The contents must be on disk, and the file closed, before the rename makes them the data file.
+    const bool written = file && WriteContents(file.get(), settings, filters) && FlushFileBuffers(file.get());
+    const bool closed = file && CloseHandle(file.release());
     if (written && closed
         && MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;

@@ -4,6 +4,8 @@
 
 #include "PVDLL.h"
 #include "PathUtil.h"
+#include "ProcessImage.h"
+#include "RunningAtom.h"
 #include "WindowAlpha.h"
 
 namespace {
@@ -14,6 +16,11 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
+
+struct SweepRecord {
+    Engine* engine;
+    bool restore;
+};
 
 } // namespace
 
@@ -68,7 +75,7 @@ bool Engine::Start()
     Stop();
     if (settings.safeMode) {
         g_safeModeEngine = this;
-        safeModeTimer = SetTimer(nullptr, 0, 100, SafeModeTimerProc);
+        safeModeTimer = SetTimer(nullptr, 0, kSafeModeTimerPeriod, SafeModeTimerProc);
         return true;
     }
 
@@ -204,4 +211,57 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
         Start();
     }
     return SaveDataFile();
+}
+
+bool Engine::SetWindowTransparency(HWND window, uint8_t percentage)
+{
+    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), percentage == 0);
+}
+
+bool Engine::ProcessWindow(HWND window, bool restore)
+{
+    wchar_t imagePath[kPathCapacity] = {};
+    wchar_t className[kPathCapacity] = {};
+    wchar_t title[kPathCapacity] = {};
+
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != 0) {
+        UniqueKernelHandle process(
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+        if (process)
+            GetProcessImagePath(process.get(), imagePath);
+    }
+    GetClassNameW(window, className, kPathCapacity - 1);
+    GetWindowTextW(window, title, kPathCapacity - 1);
+
+    uint8_t percentage = settings.globalTransparency;
+    if (filters.MatchWindow(imagePath, className, title, &percentage)) {
+        if (restore)
+            percentage = 0;
+    } else if (restore) {
+        percentage = 0;
+    } else if (IsExcludedWindowClass(className) || processId == GetCurrentProcessId()) {
+        return false;
+    }
+    return SetWindowTransparency(window, percentage);
+}
+
+BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
+{
+    auto* record = reinterpret_cast<SweepRecord*>(parameter);
+    if (!record || !record->engine)
+        return FALSE;
+    if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
+        return TRUE;
+    if (IsWindowVisible(window) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
+        record->engine->ProcessWindow(window, record->restore);
+    return TRUE;
+}
+
+bool Engine::SweepWindows(bool restore)
+{
+    SweepRecord record{this, restore};
+    EnumWindows(EnumWindowsProc, reinterpret_cast<LPARAM>(&record));
+    return true;
 }

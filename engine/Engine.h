@@ -5,7 +5,6 @@
 
 #include "DataFile.h"
 #include "FilterList.h"
-#include "RunningAtom.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
 
@@ -17,20 +16,17 @@ constexpr size_t kAutoStartValueCapacity = 2 + (kPathCapacity - 1) + 3 + 1;
 // or too long for a full path.
 bool BuildAutoStartValue(const wchar_t* programPath, wchar_t (&value)[kAutoStartValueCapacity]);
 
+// Milliseconds between two sweeps in safe mode.
+constexpr UINT kSafeModeTimerPeriod = 100;
+
 // Keeps every top-level window at the transparency the settings and filters ask for, in hook
-// mode (PVDLL posts shown and hidden windows to a worker thread) or in safe mode (a 100 ms timer
-// on the calling thread sweeps all windows). Every operation runs on the user-interface thread.
+// mode (PVDLL posts shown and hidden windows to a worker thread) or in safe mode (a timer on the
+// calling thread sweeps all windows). Every operation runs on the user-interface thread.
 class Engine {
 public:
     // The pages read and write these two directly, then call ApplySettings.
     Settings settings;
     FilterList filters;
-
-    wchar_t dataFilePath[kPathCapacity] = {};
-    UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
-    std::atomic<HANDLE> workerThread{nullptr};     // owned by whichever side exchanges it out
-    DWORD workerThreadId = 0;                      // 0 unless hook mode runs
-    UINT_PTR safeModeTimer = 0;                    // 0 unless safe mode runs
 
     // Without a path, the data file is Documents\Kestro\Paneveil\Paneveil.dat.
     explicit Engine(const wchar_t* dataFile = nullptr);
@@ -52,10 +48,17 @@ public:
     bool SetWindowTransparency(HWND window, uint8_t percentage);
 
 private:
+    friend class EngineProbe;   // the tests look at the worker thread
+
     static DWORD WINAPI WorkerThreadProc(LPVOID parameter);
     static void CALLBACK SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM parameter);
     void WriteAutoStartValue();
 
-    UniqueKernelHandle m_workerReady;   // set by the worker once its message queue exists
+    wchar_t dataFilePath[kPathCapacity] = {};
+    UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
+    std::atomic<HANDLE> workerThread{nullptr};     // owned by whichever side exchanges it out
+    DWORD workerThreadId = 0;                      // 0 unless hook mode runs
+    UINT_PTR safeModeTimer = 0;                    // 0 unless safe mode runs
+    UniqueKernelHandle m_workerReady;              // set by the worker once its message queue exists
 };

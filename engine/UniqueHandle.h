@@ -1,10 +1,14 @@
 #pragma once
 #include <windows.h>
+#include <cstdint>
 
-// Owns one Win32 handle (null = none) and closes it with Close. Movable, not copyable.
-template <typename T, auto Close>
+// Owns one handle and closes it with Close. `InvalidValue` is what the handle's API gives for
+// "none": null for most, INVALID_HANDLE_VALUE (-1) for files. Movable, not copyable.
+template <typename T, auto Close, intptr_t InvalidValue = 0>
 class UniqueHandle {
 public:
+    static T Invalid() { return reinterpret_cast<T>(InvalidValue); }
+
     UniqueHandle() = default;
     explicit UniqueHandle(T value) : m_value(value) {}
     ~UniqueHandle() { reset(); }
@@ -18,23 +22,24 @@ public:
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
     T get() const { return m_value; }
-    explicit operator bool() const { return m_value != T{}; }
+    explicit operator bool() const { return m_value != Invalid(); }
     T release()
     {
         T value = m_value;
-        m_value = T{};
+        m_value = Invalid();
         return value;
     }
-    void reset(T value = T{})
+    void reset(T value = Invalid())
     {
-        if (m_value != T{} && m_value != value)
+        if (m_value != Invalid() && m_value != value)
             Close(m_value);
         m_value = value;
     }
 
 private:
-    T m_value{};
+    T m_value = Invalid();
 };
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
+using UniqueFileHandle = UniqueHandle<HANDLE, &CloseHandle, -1>;
 using UniqueRegistryKey = UniqueHandle<HKEY, &RegCloseKey>;

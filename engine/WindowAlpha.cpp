@@ -1,8 +1,7 @@
 #include "WindowAlpha.h"
 
-#include "Engine.h"
+#include "FilterList.h"
 #include "LazyProc.h"
-#include "ProcessImage.h"
 
 namespace {
 
@@ -11,21 +10,10 @@ constexpr wchar_t kAlphaProperty[] = L"PROP_PANEVEIL";
 LazyProc<BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*)> g_getLayeredWindowAttributes(
     L"User32.dll", "GetLayeredWindowAttributes");
 
-// Desktop and tooltip windows would only look broken when translucent.
-bool IsExcludedClass(const wchar_t* className)
+void RememberAlpha(HWND window, BYTE alpha)
 {
-    static const wchar_t* const excludedClasses[] = {L"Progman", L"tooltips_class32", L"WorkerW"};
-    for (const wchar_t* excluded : excludedClasses) {
-        if (CompareStringOrdinal(className, -1, excluded, -1, TRUE) == CSTR_EQUAL)
-            return true;
-    }
-    return false;
+    SetPropW(window, kAlphaProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(alpha)));
 }
-
-struct SweepRecord {
-    Engine* engine;
-    bool restore;
-};
 
 } // namespace
 
@@ -40,10 +28,8 @@ uint8_t AlphaForTransparency(uint8_t percentage, bool superTransMode)
     return static_cast<uint8_t>(255 - (percentage * 255 + 99) / 100);
 }
 
-bool Engine::SetWindowTransparency(HWND window, uint8_t percentage)
+bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore)
 {
-    const bool restore = percentage == 0;
-    const BYTE alpha = AlphaForTransparency(percentage, settings.superTransMode != 0);
     const auto getLayeredWindowAttributes = g_getLayeredWindowAttributes.Get();
     const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
     const HANDLE property = GetPropW(window, kAlphaProperty);
@@ -54,7 +40,7 @@ bool Engine::SetWindowTransparency(HWND window, uint8_t percentage)
         SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
         SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
         if (!getLayeredWindowAttributes)
-            SetPropW(window, kAlphaProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(alpha)));
+            RememberAlpha(window, alpha);
         return true;
     }
 
@@ -82,54 +68,17 @@ bool Engine::SetWindowTransparency(HWND window, uint8_t percentage)
         return true;
     SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
     if (!getLayeredWindowAttributes)
-        SetPropW(window, kAlphaProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(alpha)));
+        RememberAlpha(window, alpha);
     return true;
 }
 
-bool Engine::ProcessWindow(HWND window, bool restore)
+// Desktop and tooltip windows would only look broken when translucent.
+bool IsExcludedWindowClass(const wchar_t* className)
 {
-    wchar_t imagePath[kPathCapacity] = {};
-    wchar_t className[kPathCapacity] = {};
-    wchar_t title[kPathCapacity] = {};
-
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != 0) {
-        UniqueKernelHandle process(
-            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-        if (process)
-            GetProcessImagePath(process.get(), imagePath);
+    static const wchar_t* const excludedClasses[] = {L"Progman", L"tooltips_class32", L"WorkerW"};
+    for (const wchar_t* excluded : excludedClasses) {
+        if (CompareStringOrdinal(className, -1, excluded, -1, TRUE) == CSTR_EQUAL)
+            return true;
     }
-    GetClassNameW(window, className, kPathCapacity - 1);
-    GetWindowTextW(window, title, kPathCapacity - 1);
-
-    uint8_t percentage = settings.globalTransparency;
-    if (filters.MatchWindow(imagePath, className, title, &percentage)) {
-        if (restore)
-            percentage = 0;
-    } else if (restore) {
-        percentage = 0;
-    } else if (IsExcludedClass(className) || processId == GetCurrentProcessId()) {
-        return false;
-    }
-    return SetWindowTransparency(window, percentage);
-}
-
-BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
-{
-    auto* record = reinterpret_cast<SweepRecord*>(parameter);
-    if (!record || !record->engine)
-        return FALSE;
-    if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
-        return TRUE;
-    if (IsWindowVisible(window) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
-        record->engine->ProcessWindow(window, record->restore);
-    return TRUE;
-}
-
-bool Engine::SweepWindows(bool restore)
-{
-    SweepRecord record{this, restore};
-    EnumWindows(EnumWindowsProc, reinterpret_cast<LPARAM>(&record));
-    return true;
+    return false;
 }

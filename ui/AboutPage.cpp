@@ -2,13 +2,9 @@
 
 #include <string>
 
-#include "Application.h"
 #include "DataExchange.h"
-#include "HelpPage.h"
-#include "MainWindow.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
-#include "StartupSupport.h"
 #include "resource.h"
 
 std::wstring CopyrightText()
@@ -19,7 +15,7 @@ std::wstring CopyrightText()
     return text;
 }
 
-AboutPage::AboutPage(Wnd* parent) : SkinDialog(IDD_ABOUT_PAGE, parent)
+AboutPage::AboutPage(PageHost& host, Wnd* parent) : SkinDialog(IDD_ABOUT_PAGE, parent), m_host(host)
 {
 }
 
@@ -42,10 +38,7 @@ BOOL AboutPage::OnInitDialog()
         logFont.lfHeight = static_cast<LONG>(logFont.lfHeight + (2.0 * logFont.lfHeight) * 0.3333333333333333);
         m_titleFont.CreateIndirect(logFont);
     } else {
-        logFont = LOGFONTW{};
-        lstrcpynW(logFont.lfFaceName, L"Impact", LF_FACESIZE);
-        logFont.lfHeight = PointsToHeight(15, -20);
-        m_titleFont.CreateIndirect(logFont);
+        m_titleFont.CreatePointFont(150, L"Impact");
     }
     ::SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.get()), FALSE);
 
@@ -53,10 +46,7 @@ BOOL AboutPage::OnInitDialog()
     SetDlgItemTextW(m_hwnd, IDC_ABOUT_COPYRIGHT, copyright.c_str());
     m_warning.SetWindowText(LoadResString(IDS_ABOUT_WARNING));
 
-    if (auto* main = static_cast<MainWindow*>(TheApp().GetMainWnd())) {
-        main->Footer().ModifyStyle(0, SS_CENTERIMAGE);
-        main->Footer().SetWindowText(copyright);
-    }
+    m_host.SetFooterText(copyright);
     return TRUE;
 }
 
@@ -70,7 +60,7 @@ bool AboutPage::OnCommand(UINT id, UINT code, HWND control)
 
 void AboutPage::OnWebSite()
 {
-    OpenHelpPage();
+    m_host.OpenWebSite();
 }
 
 void AboutPage::LayoutControls()

@@ -1,13 +1,14 @@
 #pragma once
 #include "Controls.h"
 #include "GdiObjects.h"
+#include "PageHost.h"
 #include "SkinDialog.h"
 
 // The last page: product name, version, copyright, a warning and the "Web Site" button. It
-// also writes the copyright into the main window's footer.
+// also writes the copyright into its host's footer.
 class AboutPage : public SkinDialog {
 public:
-    explicit AboutPage(Wnd* parent);
+    AboutPage(PageHost& host, Wnd* parent);
 
 protected:
     BOOL OnInitDialog() override;
@@ -18,6 +19,7 @@ protected:
 private:
     void OnWebSite();
 
+    PageHost& m_host;
     Font m_titleFont;
     Static m_warning;
 };

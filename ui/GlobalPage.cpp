@@ -4,13 +4,12 @@
 
 #include <string>
 
-#include "Application.h"
 #include "DataExchange.h"
 #include "Messages.h"
 #include "WindowAlpha.h"
 #include "resource.h"
 
-GlobalPage::GlobalPage(Wnd* parent) : SkinDialog(IDD_GLOBAL_PAGE, parent)
+GlobalPage::GlobalPage(Engine& engine, Wnd* parent) : SkinDialog(IDD_GLOBAL_PAGE, parent), m_engine(engine)
 {
 }
 
@@ -24,7 +23,7 @@ void GlobalPage::DoDataExchange(DataExchange& dx)
 BOOL GlobalPage::OnInitDialog()
 {
     SkinDialog::OnInitDialog();
-    const Settings& settings = TheApp().engine.settings;
+    const Settings& settings = m_engine.settings;
     m_slider.SetRange(0, settings.superTransMode ? kMaxTransparency : kMaxTransparencyWithoutSuperTrans, false);
     m_slider.SetPos(settings.globalTransparency, true);
     UpdateLabel();
@@ -45,12 +44,11 @@ void GlobalPage::OnHScroll(UINT code, UINT position, HWND scrollBar)
     SkinDialog::OnHScroll(code, position, scrollBar);
     if (scrollBar != m_slider.Handle() || (code != TB_THUMBTRACK && code != TB_ENDTRACK))
         return;
-    Engine& engine = TheApp().engine;
-    engine.settings.globalTransparency = static_cast<uint8_t>(m_slider.GetPos());
+    m_engine.settings.globalTransparency = static_cast<uint8_t>(m_slider.GetPos());
     UpdateLabel();
     // While the thumb moves only the setting and the label follow; the windows change once.
     if (code == TB_ENDTRACK)
-        engine.ApplySettings(false, false, true);
+        m_engine.ApplySettings(false, false, true);
 }
 
 void GlobalPage::LayoutControls()

@@ -1,11 +1,12 @@
 #pragma once
 #include "Controls.h"
+#include "Engine.h"
 #include "SkinDialog.h"
 
 // The first page: one slider for the global transparency and a label that shows it.
 class GlobalPage : public SkinDialog {
 public:
-    explicit GlobalPage(Wnd* parent);
+    GlobalPage(Engine& engine, Wnd* parent);
 
     // Writes the label from the slider's current position.
     void UpdateLabel();
@@ -18,6 +19,7 @@ protected:
     void LayoutControls() override;
 
 private:
+    Engine& m_engine;
     SliderCtrl m_slider;
     Static m_label;
 };

@@ -15,13 +15,11 @@ public:
 class Static : public Wnd {
 public:
     HICON SetIcon(HICON icon) const { return reinterpret_cast<HICON>(SendMessage(STM_SETICON, WPARAM(icon))); }
-    HICON GetIcon() const { return reinterpret_cast<HICON>(SendMessage(STM_GETICON)); }
 };
 
 class Edit : public Wnd {
 public:
     void LimitText(int maximum) const { SendMessage(EM_LIMITTEXT, WPARAM(maximum)); }
-    void SetSel(int start, int end) const { SendMessage(EM_SETSEL, WPARAM(start), LPARAM(end)); }
 };
 
 class ListCtrl : public Wnd {
@@ -43,22 +41,6 @@ public:
     int GetItemCount() const { return int(SendMessage(LVM_GETITEMCOUNT)); }
     int GetSelectedCount() const { return int(SendMessage(LVM_GETSELECTEDCOUNT)); }
     int GetNextItem(int start, UINT flags) const { return int(SendMessage(LVM_GETNEXTITEM, WPARAM(start), LPARAM(flags))); }
-    bool DeleteAllItems() const { return SendMessage(LVM_DELETEALLITEMS) != 0; }
-    int InsertItem(int index, const wchar_t* text) const
-    {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        item.pszText = const_cast<wchar_t*>(text);
-        return int(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    }
-    bool SetItemText(int index, int subItem, const wchar_t* text) const
-    {
-        LVITEMW item{};
-        item.iSubItem = subItem;
-        item.pszText = const_cast<wchar_t*>(text);
-        return SendMessage(LVM_SETITEMTEXTW, WPARAM(index), reinterpret_cast<LPARAM>(&item)) != 0;
-    }
     std::wstring GetItemText(int index, int subItem) const
     {
         wchar_t buffer[261] = {};
@@ -68,13 +50,6 @@ public:
         item.cchTextMax = 261;
         SendMessage(LVM_GETITEMTEXTW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
         return buffer;
-    }
-    bool SetItemState(int index, UINT state, UINT mask) const
-    {
-        LVITEMW item{};
-        item.stateMask = mask;
-        item.state = state;
-        return SendMessage(LVM_SETITEMSTATE, WPARAM(index), reinterpret_cast<LPARAM>(&item)) != 0;
     }
 };
 

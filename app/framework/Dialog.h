@@ -17,8 +17,6 @@ public:
     Dialog(UINT templateId, Wnd* parent = nullptr);
     ~Dialog() override;
 
-    UINT GetTemplateId() const { return m_templateId; }
-
     // Creates the dialog modeless, as a child or owned window of the parent given here or at
     // construction.
     bool Create(Wnd* parent = nullptr);

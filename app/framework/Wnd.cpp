@@ -1,5 +1,7 @@
 #include "Wnd.h"
 
+#include "WinApp.h"
+
 namespace {
 // The bound object lives in a window property, so any code holding only the handle (a parent
 // reflecting WM_DRAWITEM, a dialog procedure) can find it.
@@ -8,6 +10,9 @@ const wchar_t kObjectProperty[] = L"Paneveil.Wnd";
 
 Wnd::~Wnd()
 {
+    // A main window that goes must not stay the application's: dialogs would take it as owner.
+    if (WinApp* app = WinApp::Current(); app && app->GetMainWnd() == this)
+        app->SetMainWnd(nullptr);
     UnsubclassWindow();
 }
 

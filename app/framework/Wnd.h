@@ -22,7 +22,6 @@ public:
     // Binds this object to an existing window and routes its messages here. Fails if this
     // object or the window is already bound.
     bool SubclassWindow(HWND window);
-    bool SubclassDlgItem(UINT id, HWND parent) { return SubclassWindow(GetDlgItem(parent, id)); }
     HWND UnsubclassWindow();
 
     // The message procedure; override to see every message before the typed handlers.

@@ -16,7 +16,7 @@
 #include "PasswordDigest.h"
 #include "Screenshot.h"
 #include "RunningAtom.h"
-#include "StartupSupport.h"
+#include "UiFont.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // object (its engine is never started here).
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 #include "PaneveilDriver.h"
 #include "PasswordDigest.h"
 #include "SetPasswordDialog.h"
-#include "StartupSupport.h"
+#include "UiFont.h"
 #include "resource.h"
 
 namespace {
@@ -192,7 +193,7 @@ TEST_F(MainWindowTest, GlobalPageShowsTheSettingWithinItsRange)
     for (const auto& c : cases) {
         SettingsRecord().superTransMode = c.superTransMode;
         SettingsRecord().globalTransparency = c.transparency;
-        GlobalPage page(&m_window);
+        GlobalPage page(TheApp().engine, &m_window);
         ASSERT_TRUE(page.Create());
         const HWND slider = GetDlgItem(page.Handle(), IDC_GLOBAL_SLIDER);
         EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0), 0);
@@ -218,7 +219,7 @@ TEST_F(MainWindowTest, GlobalPageShowsTheSettingWithinItsRange)
     }
 }
 
-// After Explorer restarts, the icon comes back unless the settings hide it.
+// After Explorer restarts, the icon comes back if it was shown, and only then.
 TEST_F(MainWindowTest, TaskbarRestartBringsTheIconBack)
 {
     const HWND window = m_window.Handle();
@@ -227,7 +228,11 @@ TEST_F(MainWindowTest, TaskbarRestartBringsTheIconBack)
     SendMessageW(window, taskbarCreated, 0, 0);
     EXPECT_FALSE(TrayIconExists(window));
 
-    SettingsRecord().hideTrayIcon = 0;
+    m_window.UpdateTrayIcon(false);
+    NOTIFYICONDATAW lost{};
+    lost.cbSize = sizeof lost;
+    lost.hWnd = window;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &lost));   // what a restarted Explorer forgets
     SendMessageW(window, taskbarCreated, 0, 0);
     EXPECT_TRUE(TrayIconExists(window));
     m_window.UpdateTrayIcon(true);

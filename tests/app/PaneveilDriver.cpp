@@ -8,7 +8,7 @@
 #include <cwchar>
 
 #include "RunningAtom.h"
-#include "StartupSupport.h"
+#include "UiFont.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "StartupSupport.h"
+#include "UiFont.h"
 
 #include <gtest/gtest.h>
 
@@ -92,28 +92,6 @@ TEST(UiFont, OverridesReplaceFaceAndSize)
     EXPECT_EQ(large.lfHeight, -MulDiv(72, GetDeviceCaps(screen, LOGPIXELSY), 72));
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(large.lfWeight, system.lfWeight);
-}
-
-TEST(CommandLine, StartHiddenSwitch)
-{
-    struct Case {
-        const wchar_t* tail;
-        bool hidden;
-    };
-    const Case cases[] = {
-        {L"", false},
-        {L"/b", true},
-        {L"/B", true},
-        {L" /b", true},
-        {L"-x /B -y", true},
-        {L"/background", true},   // the start of a longer switch still counts
-        {L"/a /c", false},
-        {L"-b", false},
-        {L"b/", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(HasStartHiddenSwitch(c.tail), c.hidden) << static_cast<const void*>(c.tail);
-    EXPECT_FALSE(HasStartHiddenSwitch(nullptr));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "Engine.h"
 #include "HelperProcess.h"
+#include "RunningAtom.h"
 #include "TestSupport.h"
 
 namespace {

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "Engine.h"
+#include "EngineProbe.h"
 #include "TestSupport.h"
+#include "RunningAtom.h"
 
 namespace {
 
@@ -35,14 +36,14 @@ TEST(EngineStop, ServesTheWorkersMessagesToThisThreadWhileWaiting)
     {
         Engine engine(folder.File(L"Paneveil.dat").c_str());
         ASSERT_TRUE(engine.Start());
-        ASSERT_NE(engine.workerThreadId, 0u);
+        ASSERT_NE(EngineProbe::WorkerThreadId(engine), 0u);
         g_getTextCalls = 0;
         // Stands in for PVDLL's post about a window of this thread; no message is pumped here.
-        ASSERT_TRUE(PostThreadMessageW(engine.workerThreadId, engine.windowMessage,
+        ASSERT_TRUE(PostThreadMessageW(EngineProbe::WorkerThreadId(engine), EngineProbe::WindowMessage(engine),
                                        reinterpret_cast<WPARAM>(window), 0));
         engine.Stop();
         EXPECT_GE(g_getTextCalls, 1);
-        EXPECT_EQ(engine.workerThread.load(), nullptr);
+        EXPECT_EQ(EngineProbe::WorkerThread(engine), nullptr);
     }
     DestroyWindow(window);
     UnregisterClassW(L"PvStopProbe", windowClass.hInstance);
@@ -57,7 +58,7 @@ TEST(EngineWorker, HasItsMessageQueueWhenStartReturns)
     Engine engine(folder.File(L"Paneveil.dat").c_str());
     for (int round = 0; round < 50; ++round) {
         ASSERT_TRUE(engine.Start());
-        EXPECT_TRUE(PostThreadMessageW(engine.workerThreadId, WM_NULL, 0, 0)) << "round " << round;
+        EXPECT_TRUE(PostThreadMessageW(EngineProbe::WorkerThreadId(engine), WM_NULL, 0, 0)) << "round " << round;
         engine.Stop();
     }
     RemoveRunningAtom();

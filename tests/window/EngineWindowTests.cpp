@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Engine.h"
+#include "EngineProbe.h"
 #include "HelperProcess.h"
+#include "RunningAtom.h"
 #include "TestSupport.h"
 
 namespace {
@@ -181,12 +182,12 @@ TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomBut
     EXPECT_EQ(AlphaOf(first), 204);
     EXPECT_EQ(AlphaOf(second), 204);
 
-    const DWORD workerId = m_engine.workerThreadId;
+    const DWORD workerId = EngineProbe::WorkerThreadId(m_engine);
     ASSERT_NE(workerId, 0u);
     EXPECT_TRUE(m_engine.Stop());
     EXPECT_FALSE(m_engine.IsRunning());
     EXPECT_FALSE(IsRunningAtomPresent());
-    EXPECT_EQ(m_engine.workerThread.load(), nullptr);
+    EXPECT_EQ(EngineProbe::WorkerThread(m_engine), nullptr);
     EXPECT_EQ(AlphaOf(first), kUntouched);
     EXPECT_EQ(AlphaOf(second), kUntouched);
     EXPECT_TRUE(WorkerEnded(workerId));   // by the time Stop returns
@@ -209,20 +210,20 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     EXPECT_EQ(AlphaOf(window), kUntouched);
     m_engine.settings.safeMode = 0;
     m_engine.ApplySettings(false, false, true);
-    EXPECT_NE(m_engine.workerThreadId, 0u);
+    EXPECT_NE(EngineProbe::WorkerThreadId(m_engine), 0u);
     EXPECT_EQ(AlphaOf(window), 178);
 
     // A restart switches to safe mode: no worker, no atom, a timer that finds windows without
     // any event and picks up changed settings on its next tick.
-    const DWORD workerId = m_engine.workerThreadId;
+    const DWORD workerId = EngineProbe::WorkerThreadId(m_engine);
     m_engine.settings.safeMode = 1;
     m_engine.settings.globalTransparency = 40;
     m_engine.ApplySettings(true, false, false);
     EXPECT_TRUE(m_engine.IsRunning());
-    EXPECT_EQ(m_engine.workerThreadId, 0u);
-    EXPECT_EQ(m_engine.workerThread.load(), nullptr);
+    EXPECT_EQ(EngineProbe::WorkerThreadId(m_engine), 0u);
+    EXPECT_EQ(EngineProbe::WorkerThread(m_engine), nullptr);
     EXPECT_TRUE(WorkerEnded(workerId));
-    EXPECT_NE(m_engine.safeModeTimer, 0u);
+    EXPECT_TRUE(EngineProbe::TimerRuns(m_engine));
     EXPECT_FALSE(IsRunningAtomPresent());
     HWND quiet = Create("PvPlain", "switching");
     ShowQuietly(quiet);
@@ -233,8 +234,8 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     // And back to hook mode.
     m_engine.settings.safeMode = 0;
     m_engine.ApplySettings(true, false, false);
-    EXPECT_EQ(m_engine.safeModeTimer, 0u);
-    EXPECT_NE(m_engine.workerThreadId, 0u);
+    EXPECT_FALSE(EngineProbe::TimerRuns(m_engine));
+    EXPECT_NE(EngineProbe::WorkerThreadId(m_engine), 0u);
     EXPECT_TRUE(IsRunningAtomPresent());
     EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 204), 0);
     EXPECT_TRUE(m_engine.Stop());
@@ -247,7 +248,7 @@ TEST_F(EngineWindows, ApplySettingsCapsTheGlobalTransparencyAndSaves)
     EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
     EXPECT_EQ(m_engine.settings.globalTransparency, 80);
 
-    Engine reloaded(m_engine.dataFilePath);
+    Engine reloaded(m_folder.File(L"Paneveil.dat").c_str());
     ASSERT_TRUE(reloaded.LoadDataFile());
     EXPECT_EQ(reloaded.settings.globalTransparency, 80);
     EXPECT_TRUE(reloaded.filters.FindFilter(L"PvMarker"));

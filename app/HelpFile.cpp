@@ -1,11 +1,11 @@
-#include "HelpPage.h"
+#include "HelpFile.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cwchar>
 
-bool BuildHelpPagePath(wchar_t* path, size_t capacity)
+bool BuildHelpFilePath(wchar_t* path, size_t capacity)
 {
     if (!path || capacity == 0)
         return false;
@@ -18,17 +18,17 @@ bool BuildHelpPagePath(wchar_t* path, size_t capacity)
     }
     wchar_t* slash = wcsrchr(path, L'\\');
     const size_t folderLength = slash ? static_cast<size_t>(slash - path) + 1 : 0;
-    if (folderLength + wcslen(kHelpPageName) >= capacity) {
+    if (folderLength + wcslen(kHelpFileName) >= capacity) {
         path[0] = L'\0';
         return false;
     }
-    wcscpy(path + folderLength, kHelpPageName);
+    wcscpy(path + folderLength, kHelpFileName);
     return true;
 }
 
-void OpenHelpPage()
+void OpenHelpFile()
 {
     wchar_t path[MAX_PATH + 1];
-    if (BuildHelpPagePath(path, MAX_PATH + 1))
+    if (BuildHelpFilePath(path, MAX_PATH + 1))
         ShellExecuteW(nullptr, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -2,8 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 
-// Start-up helpers of the program that need no window of their own, kept apart so that tests
-// can use them directly.
+// The dialog font: the system's menu font, with the overrides of a hidden registry key on top.
 
 constexpr wchar_t kHiddenFontKey[] = L"Software\\Kestro\\Paneveil\\Hidden";
 constexpr uint8_t kMaxFontPointSize = 72;
@@ -27,10 +26,3 @@ LONG PointsToHeight(int points, LONG fallback);
 
 // The dialog font: the system font with the overrides applied on top.
 LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden);
-
-// "/b" or "/B" anywhere in the command-line tail (the part after the program path).
-bool HasStartHiddenSwitch(const wchar_t* commandTail);
-
-// Brings a window of this program to the foreground even while another program's thread owns
-// the foreground.
-bool ForceForegroundWindow(HWND window);
