@@ -12,38 +12,19 @@
 
 #include "Engine.h"
 #include "HelperProcess.h"
+#include "ImportPatch.h"
 
 namespace {
 
 // Every SetLayeredWindowAttributes call of the engine goes through this program's import
 // table (the engine is linked in statically); the bench swaps the entry for a counter.
-#if defined(__GNUC__)
-extern "C" decltype(&SetLayeredWindowAttributes) g_importedSetLayered asm("__imp__SetLayeredWindowAttributes@16");
-decltype(&SetLayeredWindowAttributes) g_realSetLayered = nullptr;
-#endif
 volatile LONG g_setLayeredCalls = 0;
+decltype(&SetLayeredWindowAttributes) g_realSetLayered = nullptr;
 
-#if defined(__GNUC__)
 BOOL WINAPI CountingSetLayered(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
     InterlockedIncrement(&g_setLayeredCalls);
     return g_realSetLayered(window, key, alpha, flags);
-}
-#endif
-
-bool InstallCounter()
-{
-#if defined(__GNUC__)
-    DWORD oldProtection = 0;
-    if (!VirtualProtect(&g_importedSetLayered, sizeof g_importedSetLayered, PAGE_READWRITE, &oldProtection))
-        return false;
-    g_realSetLayered = g_importedSetLayered;
-    g_importedSetLayered = CountingSetLayered;
-    VirtualProtect(&g_importedSetLayered, sizeof g_importedSetLayered, oldProtection, &oldProtection);
-    return true;
-#else
-    return false;
-#endif
 }
 
 double Seconds()
@@ -72,7 +53,7 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
 {
     std::vector<double> milliseconds;
     for (size_t i = 0; i < windows.size(); ++i) {
-        PumpUntil([] { return false; }, static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod));
+        WaitFor([] { return false; }, static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod));
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;
@@ -148,7 +129,9 @@ void LatencyBench(const wchar_t* dataFile)
 
 void SweepBench(const wchar_t* dataFile)
 {
-    const bool counting = InstallCounter();
+    ImportPatch counter(L"user32.dll", "SetLayeredWindowAttributes", reinterpret_cast<const void*>(&CountingSetLayered));
+    g_realSetLayered = counter.Original<decltype(&SetLayeredWindowAttributes)>();
+    const bool counting = counter.Installed();
     Engine engine(dataFile);
     engine.settings.globalTransparency = 40;
     HelperProcess helper;

@@ -20,13 +20,3 @@ function(pv_add_test)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK desktop)
   endif()
 endfunction()
-
-# GoogleTest from Debian's sources, built with the same cross toolchain.
-function(pv_use_googletest)
-  if(TARGET gtest_main)
-    return()
-  endif()
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-endfunction()

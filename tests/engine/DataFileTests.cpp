@@ -1,6 +1,6 @@
 #include "DataFile.h"
 #include "DataFilePath.h"
-#include "TestSupport.h"
+#include "ListContents.h"
 
 #include <shlobj.h>
 

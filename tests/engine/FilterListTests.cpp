@@ -1,5 +1,5 @@
 #include "FilterList.h"
-#include "TestSupport.h"
+#include "ListContents.h"
 
 #include <gtest/gtest.h>
 

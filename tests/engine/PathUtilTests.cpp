@@ -1,5 +1,5 @@
 #include "PathUtil.h"
-#include "TestSupport.h"
+#include "ListContents.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include "Dialog.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
-#include "TestSupport.h"
+#include "DialogTestSupport.h"
 #include "resource.h"
 
 namespace {

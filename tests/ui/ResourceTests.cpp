@@ -9,7 +9,7 @@
 #include "Dialog.h"
 #include "GdiObjects.h"
 #include "Messages.h"
-#include "TestSupport.h"
+#include "DialogTestSupport.h"
 #include "resource.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "Dialog.h"
 #include "DialogFont.h"
 #include "GdiObjects.h"
-#include "TestSupport.h"
+#include "DialogTestSupport.h"
 #include "resource.h"
 
 namespace {

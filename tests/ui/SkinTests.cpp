@@ -6,7 +6,7 @@
 #include "Screenshot.h"
 #include "SkinDialog.h"
 #include "TabButton.h"
-#include "TestSupport.h"
+#include "DialogTestSupport.h"
 #include "resource.h"
 
 namespace {

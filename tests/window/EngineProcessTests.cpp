@@ -10,13 +10,6 @@
 
 namespace {
 
-std::wstring ProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::wstring(path, wcsrchr(path, L'\\'));
-}
-
 TEST(EngineProcess, AKilledEngineLeavesTheRunningAtomAndAnOrderlyEndRemovesIt)
 {
     RemoveRunningAtom();

@@ -147,7 +147,7 @@ TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
     GetModuleFileNameW(nullptr, program, kPathCapacity);
     ASSERT_TRUE(m_engine.filters.AddFilter(wcsrchr(program, L'\\') + 1, 30));
     showOwn();
-    EXPECT_TRUE(PumpUntil([&] { return ownAlpha() == 178; }));
+    EXPECT_TRUE(WaitFor([&] { return ownAlpha() == 178; }));
     m_engine.Stop();
     EXPECT_EQ(ownAlpha(), kUntouched);
     DestroyWindow(own);

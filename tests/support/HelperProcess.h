@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "TestSupport.h"
+
 // A child process with its standard input and output on pipes.
 class PipedProcess {
 public:
@@ -64,32 +66,3 @@ private:
 };
 
 std::string WindowArgument(HWND window);
-
-// Waits up to `milliseconds` for input, then dispatches whatever the calling thread has queued.
-// At most one timer message per call: a timer is due again as soon as a callback outlasts its
-// period (a safe-mode sweep over many windows does), and the loop would never return.
-inline void PumpMessages(DWORD milliseconds)
-{
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-        if (msg.message == WM_TIMER)
-            break;
-    }
-}
-
-// Pumps the calling thread's messages until `done` returns true or the time is up.
-template <typename Predicate>
-bool PumpUntil(Predicate done, DWORD timeoutMilliseconds = 1000)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMilliseconds;
-    for (;;) {
-        if (done())
-            return true;
-        if (GetTickCount64() > deadline)
-            return false;
-        PumpMessages(1);
-    }
-}

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "DialogTestSupport.h"
 
 namespace {
 // Constructed before main, like the program's own application object.
@@ -63,21 +63,6 @@ LRESULT CALLBACK MessageBoxWatcher::CbtProc(int code, WPARAM wParam, LPARAM lPar
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void PumpMessages(DWORD milliseconds)
-{
-    DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (LONG(GetTickCount() - end) < 0);
 }
 
 Font MakeFont(int height)

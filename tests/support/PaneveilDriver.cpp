@@ -8,7 +8,6 @@
 #include <cwchar>
 
 #include "RunningAtom.h"
-#include "UiFont.h"
 
 namespace {
 

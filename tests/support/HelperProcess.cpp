@@ -5,15 +5,6 @@
 
 namespace {
 
-std::wstring HelperPath()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring result(path);
-    result.resize(result.find_last_of(L'\\') + 1);
-    return result + L"pv_window_helper.exe";
-}
-
 HWND WindowFromReply(const std::string& reply)
 {
     if (reply.compare(0, 3, "ok ") != 0)
@@ -115,7 +106,7 @@ bool PipedProcess::WaitForEnd(DWORD milliseconds)
     return m_process && WaitForSingleObject(m_process, milliseconds) == WAIT_OBJECT_0;
 }
 
-HelperProcess::HelperProcess() : m_process(L"\"" + HelperPath() + L"\"") {}
+HelperProcess::HelperProcess() : m_process(L"\"" + ProgramFolder() + L"\\pv_window_helper.exe\"") {}
 
 std::string HelperProcess::Command(const std::string& line)
 {

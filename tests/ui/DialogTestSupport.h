@@ -7,6 +7,7 @@
 
 #include "Dialog.h"
 #include "GdiObjects.h"
+#include "TestSupport.h"
 #include "WinApp.h"
 
 // The application object of the test programs: named like the program, with a hand cursor the
@@ -72,9 +73,6 @@ private:
     static constexpr UINT kRunScript = WM_APP + 77;
     std::function<void(ScriptedDialog&)> m_script;
 };
-
-// Handles every message waiting for this thread, so that posted work and painting finish.
-void PumpMessages(DWORD milliseconds = 50);
 
 // The text of a window.
 std::wstring TextOf(HWND window);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 // Starts the real Paneveil.exe in the test run's prefix and works it through window messages,
 // as a user's clicks and keys would.
 
@@ -13,19 +15,6 @@ void SetProgramPath(const char* path);
 
 // Documents\Kestro\Paneveil\Paneveil.dat as the program composes it (Wine's Documents is HOME).
 std::wstring DataFilePath();
-
-// Polls `done` every 10 ms until it holds or the time is up.
-template <typename Predicate>
-bool WaitFor(Predicate done, DWORD timeoutMilliseconds = 5000)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMilliseconds;
-    while (!done()) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
 
 // The text of a window of any process (WM_GETTEXT is marshalled across processes).
 std::wstring WindowText(HWND window);

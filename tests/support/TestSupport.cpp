@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 TempFolder::TempFolder()
 {
@@ -70,41 +70,21 @@ bool WriteWholeFile(const std::wstring& path, const Bytes& bytes)
     return ok;
 }
 
-Bytes ListBytes(FilterList& list)
+std::wstring ProgramFolder()
 {
-    TempFolder folder;
-    const std::wstring path = folder.File(L"list.bin");
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const bool written = file != INVALID_HANDLE_VALUE && list.WriteToFile(file);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    Bytes bytes;
-    if (!written || !ReadWholeFile(path, bytes))
-        bytes.clear();
-    return bytes;
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, wcsrchr(path, L'\\'));
 }
 
-Entries ListEntries(FilterList& list)
+void PumpMessages(DWORD milliseconds)
 {
-    const Bytes bytes = ListBytes(list);
-    Entries entries;
-    uint32_t count = 0;
-    if (bytes.size() >= 4)
-        std::memcpy(&count, bytes.data(), 4);
-    for (uint32_t i = 0; i < count && 4 + (i + 1) * 527 <= bytes.size(); ++i) {
-        const uint8_t* record = bytes.data() + 4 + i * 527;
-        wchar_t pattern[261];
-        std::memcpy(pattern, record + 4, sizeof(pattern));
-        pattern[260] = 0;
-        entries.emplace_back(pattern, record[526]);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (msg.message == WM_TIMER)
+            break;
     }
-    return entries;
-}
-
-std::vector<std::wstring> ListPatterns(FilterList& list)
-{
-    std::vector<std::wstring> patterns;
-    for (const auto& entry : ListEntries(list))
-        patterns.push_back(entry.first);
-    return patterns;
 }
