@@ -31,9 +31,12 @@ bool ComposeDataFilePath(const wchar_t* documentsFolder, wchar_t (&path)[kPathCa
 {
     std::memset(path, 0, sizeof(path));
     wchar_t composed[kPathCapacity] = {};
-    if (!documentsFolder || !*documentsFolder
-        || !AppendPathComponent(composed, kPathCapacity, documentsFolder)
-        || !AppendPathComponent(composed, kPathCapacity, L"Kestro")
+    // The folder is taken as it is: appended as a component, a redirected \\server\share folder
+    // would lose its leading backslashes and become a relative path.
+    if (!documentsFolder || !*documentsFolder || wcslen(documentsFolder) >= kPathCapacity)
+        return false;
+    wcscpy(composed, documentsFolder);
+    if (!AppendPathComponent(composed, kPathCapacity, L"Kestro")
         || !AppendPathComponent(composed, kPathCapacity, L"Paneveil")
         || wcslen(composed) > kMaxFolderLength)
         return false;
