@@ -79,14 +79,15 @@ bool Engine::Start()
         return true;
     }
 
-    AddRunningAtom();
-    SweepWindows(false);
-
+    // The thread comes first: an engine without one is not running, so Stop would never remove an
+    // atom or restore windows left behind, and the next start would offer safe mode for nothing.
     // Suspended, so that the handle is stored before the worker could ever take it.
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, WorkerThreadProc, this, CREATE_SUSPENDED, &threadId);
     if (!thread)
         return false;
+    AddRunningAtom();
+    SweepWindows(false);
     workerThread.store(thread);
     workerThreadId = threadId;
     ResetEvent(m_workerReady.get());
