@@ -20,11 +20,18 @@ public:
     HFONT GetUiFont() const override { return uiFont.get(); }
     HCURSOR GetHandCursor() const override { return handCursor; }
 
-    // Declaration order is destruction order in reverse: the font goes first, the engine (which
-    // makes every window opaque again) after it.
+    // Members go in reverse order: the font first, then the engine (which makes every window
+    // opaque again), and only after the engine the instance mutex.
     HiddenFontOverride hiddenFont;
     bool sessionEnding = false;
     HCURSOR handCursor = nullptr;   // shared system cursor, not owned
+
+private:
+    // Its existence marks the running instance. A second start while the engine stops must still
+    // find it: as a first instance of its own it would have its windows restored by this one.
+    UniqueKernelHandle m_instanceMutex;
+
+public:
     Engine engine;
     IconOwner largeIcon;
     Font uiFont;
@@ -32,9 +39,6 @@ public:
 private:
     void BuildUiFont();
     void OfferSafeMode();
-
-    // Held for the life of the process: its existence marks the running instance.
-    UniqueKernelHandle m_instanceMutex;
 };
 
 // The program's application object.
