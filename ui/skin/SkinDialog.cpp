@@ -55,11 +55,13 @@ void SkinDialog::PaintBackground(HDC dc)
 {
     if (!m_backgroundBrush)
         return;
-    WindowDC ownDC(dc ? nullptr : m_hwnd);
-    if (!dc)
-        dc = ownDC.get();
-    if (!dc)
+    if (!dc) {
+        // Outside WM_PAINT (after a resize) the window's own DC, and only then.
+        WindowDC own(m_hwnd);
+        if (own.get())
+            PaintBackground(own.get());
         return;
+    }
     RECT client = GetClientRect();
     if (GetStyle() & WS_SYSMENU) {
         FillRect(dc, &client, m_backgroundBrush.get());
