@@ -59,7 +59,7 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
             ++timeouts;
         else
             milliseconds.push_back(micro / 1000.0);
-        helper.Command("hide\t" + WindowArgument(windows[i]) + "\tquiet");
+        helper.Hide(windows[i], true);
         if (makeOpaque)
             engine.ProcessWindow(windows[i], true);
     }
@@ -143,7 +143,7 @@ void SweepBench(const wchar_t* dataFile)
     for (int target : {10, 100, 500}) {
         while (int(windows.size()) < target) {
             HWND window = helper.Create("PvBenchSweep", "sweep " + std::to_string(windows.size()));
-            helper.Command("show\t" + WindowArgument(window) + "\tquiet");
+            helper.Show(window, true);
             windows.push_back(window);
         }
         engine.SweepWindows(true);   // every window opaque again

@@ -4,34 +4,31 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "UniqueHandle.h"
 
-// A child process with its standard input and output on pipes.
+// A child process with its standard input and output on pipes. Going, it closes the input, which
+// ends the programs used here, and after 5 s ends the process by force.
 class PipedProcess {
 public:
     explicit PipedProcess(const std::wstring& commandLine);
-    // Ends the process: first by closing its input, after 5 s by force.
     ~PipedProcess();
     PipedProcess(const PipedProcess&) = delete;
     PipedProcess& operator=(const PipedProcess&) = delete;
 
-    bool IsRunning() const { return m_process != nullptr; }
+    bool IsRunning() const { return bool(m_process); }
     bool Write(const std::string& text);
-    // The next line of output without its line end; pumps the calling thread's messages while it
-    // waits. Empty when the output ends.
+    // The next line of output without its line end, empty when the output ends. Pumps the calling
+    // thread's messages while it waits, so that its timers and windows stay alive.
     std::string ReadLine();
-    void CloseInput();
-    bool Kill();
     bool WaitForEnd(DWORD milliseconds);
 
 private:
-    HANDLE m_process = nullptr;
-    HANDLE m_input = nullptr;    // our end of its standard input
-    HANDLE m_output = nullptr;   // our end of its standard output
+    UniqueKernelHandle m_process;
+    UniqueKernelHandle m_input;    // our end of its standard input
+    UniqueKernelHandle m_output;   // our end of its standard output
 };
 
-// Drives pv_window_helper.exe (next to the running program) over its standard input and output.
-// While a command runs, the calling thread keeps pumping its own messages, so that its thread
-// timers (safe mode) and windows stay alive.
+// Drives pv_window_helper.exe, which lies next to the running program (see WindowHelper.cpp).
 class HelperProcess {
 public:
     HelperProcess();
@@ -40,28 +37,21 @@ public:
     // Sends one command (fields joined by tabs) and returns the reply line.
     std::string Command(const std::string& line);
 
-    // Convenience wrappers; a window of 0 means the command failed.
+    // A hidden top-level window; null if it could not be made.
     HWND Create(const std::string& className, const std::string& title, bool colorKey = false);
-    HWND Child(HWND parent);
-    void Show(HWND window);
-    void Hide(HWND window);
+    // quiet: without the window event, so that only a sweep can find the change.
+    void Show(HWND window, bool quiet = false);
+    void Hide(HWND window, bool quiet = false);
     void Destroy(HWND window);
-    // Waits in the helper until the window has the alpha (-1: is not layered); elapsed
-    // microseconds, or -1 on timeout.
-    long long Wait(HWND window, int alpha, DWORD timeoutMilliseconds = 1000);
-    long long ShowAndWait(HWND window, int alpha, DWORD timeoutMilliseconds = 1000);
-
-    struct Layering {
-        DWORD exStyle = 0;
-        bool got = false;   // GetLayeredWindowAttributes succeeded
-        int alpha = -1;
-        DWORD flags = 0;
-    };
-    Layering Query(HWND window);
+    // The window's alpha: -1 when it is not layered, -2 when it is layered with a colour key.
+    int Alpha(HWND window);
+    // Polls Alpha until it gives `alpha`; false when the time is up.
+    bool WaitForAlpha(HWND window, int alpha, DWORD timeoutMilliseconds = 3000);
+    // Shows the window and waits in the helper until it has `alpha`: the microseconds from the
+    // show, or -1 on timeout.
+    long long ShowAndWait(HWND window, int alpha, DWORD timeoutMilliseconds);
 
 private:
-    long long Waited(const std::string& command, HWND window, int alpha, DWORD timeoutMilliseconds);
-
     PipedProcess m_process;
 };
 

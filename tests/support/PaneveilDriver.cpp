@@ -33,8 +33,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter)
 
 void SetProgramPath(const char* path)
 {
-    // Byte by byte: the build tree's path is ASCII.
-    g_programPath.assign(path, path + std::strlen(path));
+    g_programPath.assign(path, path + std::strlen(path));   // the build tree's path is ASCII
     if (!g_programPath.empty() && g_programPath[0] == L'/') {
         std::replace(g_programPath.begin(), g_programPath.end(), L'/', L'\\');
         g_programPath.insert(0, L"Z:");
@@ -45,56 +44,39 @@ std::wstring DataFilePath()
 {
     wchar_t documents[MAX_PATH + 1] = {};
     SHGetSpecialFolderPathW(nullptr, documents, CSIDL_PERSONAL, FALSE);
-    return std::wstring(documents) + L"\\Kestro\\Paneveil\\Paneveil.dat";
+    const std::wstring folder = std::wstring(documents) + L"\\Kestro\\Paneveil";
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);   // the test may write the file first
+    return folder + L"\\Paneveil.dat";
 }
 
 std::wstring WindowText(HWND window)
 {
     wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                             &copied))
-        return L"";
+    GetWindowTextW(window, text, 1024);
     return text;
-}
-
-bool IsVisible(HWND window)
-{
-    return IsWindow(window) && IsWindowVisible(window);
-}
-
-PaneveilProcess::~PaneveilProcess()
-{
-    if (IsRunning())
-        Kill();
-    if (m_process)
-        CloseHandle(m_process);
 }
 
 bool PaneveilProcess::Start(const std::wstring& arguments)
 {
-    std::wstring commandLine = L"\"" + g_programPath + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + arguments;
+    std::wstring commandLine = L"\"" + g_programPath + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return false;
     CloseHandle(info.hThread);
-    m_process = info.hProcess;
-    m_processId = info.dwProcessId;
-    return true;
+    m_process.reset(info.hProcess);
+    return (m_processId = info.dwProcessId) != 0;
 }
 
 bool PaneveilProcess::IsRunning() const
 {
-    return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+    return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool PaneveilProcess::WaitForExit(DWORD timeoutMilliseconds)
 {
-    return !m_process || WaitForSingleObject(m_process, timeoutMilliseconds) == WAIT_OBJECT_0;
+    return !m_process || WaitForSingleObject(m_process.get(), timeoutMilliseconds) == WAIT_OBJECT_0;
 }
 
 std::vector<HWND> PaneveilProcess::FindWindows(const wchar_t* caption) const
@@ -111,10 +93,8 @@ HWND PaneveilProcess::WaitForWindow(const wchar_t* caption, DWORD timeoutMillise
     WaitFor(
         [&] {
             for (HWND found : FindWindows(caption)) {
-                if (!accept || accept(found)) {
-                    window = found;
-                    return true;
-                }
+                if (!accept || accept(found))
+                    return (window = found) != nullptr;
             }
             return false;
         },
@@ -122,30 +102,28 @@ HWND PaneveilProcess::WaitForWindow(const wchar_t* caption, DWORD timeoutMillise
     return window;
 }
 
-HWND PaneveilProcess::MainWindow(DWORD timeoutMilliseconds) const
+HWND PaneveilProcess::MainWindow() const
 {
-    return WaitForWindow(L"Paneveil", timeoutMilliseconds, [](HWND window) {
-        constexpr int kGlobalTab = 1009;
-        return GetDlgItem(window, kGlobalTab) != nullptr;
-    });
+    return WaitForWindow(L"Paneveil", 10000, [](HWND window) { return GetDlgItem(window, IDC_MAIN_TAB_GLOBAL) != nullptr; });
 }
 
 HWND PaneveilProcess::WaitForMessageBox(std::wstring* text, DWORD timeoutMilliseconds) const
 {
     const HWND box = WaitForWindow(L"Paneveil", timeoutMilliseconds,
-        [](HWND window) { return IsVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr; });
+        [](HWND window) { return IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr; });
     if (box && text)
         *text = WindowText(GetDlgItem(box, 0xFFFF));
     return box;
 }
 
-void PaneveilProcess::Kill()
+void PaneveilProcess::Kill(bool keepRunningAtom)
 {
     if (!IsRunning())
         return;
-    TerminateProcess(m_process, 1);
-    WaitForSingleObject(m_process, 5000);
-    RemoveRunningAtom();
+    TerminateProcess(m_process.get(), 1);
+    WaitForSingleObject(m_process.get(), 5000);
+    if (!keepRunningAtom)
+        RemoveRunningAtom();
 }
 
 HWND VisiblePage(HWND mainWindow)
@@ -163,6 +141,19 @@ HWND VisiblePage(HWND mainWindow)
     return shown;
 }
 
+bool Sync(HWND mainWindow)
+{
+    const HWND before = VisiblePage(mainWindow);
+    const int tab = GetDlgItem(before, IDC_FILTERS_LIST) ? IDC_MAIN_TAB_SETTINGS : IDC_MAIN_TAB_FILTERS;
+    // The command itself rather than a click, which a window disabled by a modal prompt would refuse.
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(tab, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, tab)));
+    return WaitFor([&] {
+        const HWND now = VisiblePage(mainWindow);
+        return now && now != before;
+    });
+}
+
 void ClickButton(HWND dialog, int id)
 {
     PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
@@ -170,9 +161,22 @@ void ClickButton(HWND dialog, int id)
 
 void TypeText(HWND dialog, int id, const std::wstring& text)
 {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 2000, &ignored);
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (bool up : {false, true}) {
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = up ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool TrayIconExists(HWND owner)

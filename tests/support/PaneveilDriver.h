@@ -1,64 +1,69 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "UniqueHandle.h"
+#include "resource.h"
 
-// Starts the real Paneveil.exe in the test run's prefix and works it through window messages,
-// as a user's clicks and keys would.
+// Starts the real Paneveil.exe in the test run's prefix and works it as a user would, through
+// window messages and real key presses.
 
-// The program's path, given to the test executable as its first argument (a Unix path is
-// turned into the Z: drive path Wine maps to it).
+// The program's path, given to the test executable as its first argument (a Unix path is turned
+// into the Z: drive path Wine maps to it).
 void SetProgramPath(const char* path);
-
-// Documents\Kestro\Paneveil\Paneveil.dat as the program composes it (Wine's Documents is HOME).
+// Documents\Kestro\Paneveil\Paneveil.dat, its folders created (Wine's Documents is the run's HOME).
 std::wstring DataFilePath();
 
-// The text of a window of any process (WM_GETTEXT is marshalled across processes).
+// The text of a window of any process.
 std::wstring WindowText(HWND window);
-bool IsVisible(HWND window);
 
 class PaneveilProcess {
 public:
     PaneveilProcess() = default;
-    ~PaneveilProcess();
+    // Kills a process a failed test left running.
+    ~PaneveilProcess() { Kill(); }
     PaneveilProcess(const PaneveilProcess&) = delete;
     PaneveilProcess& operator=(const PaneveilProcess&) = delete;
 
     bool Start(const std::wstring& arguments = L"");
     bool IsRunning() const;
-    // Waits for the process to end; false on timeout.
     bool WaitForExit(DWORD timeoutMilliseconds = 10000);
-    DWORD ProcessId() const { return m_processId; }
 
-    // Top-level windows of this process with the given caption (hidden ones included).
+    // Top-level windows of this process with the given caption, hidden ones included.
     std::vector<HWND> FindWindows(const wchar_t* caption) const;
-    // The first such window that `accept` takes (any without it), waited for.
+    // The first such window that `accept` takes (any, without it), waited for.
     HWND WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds = 10000, bool (*accept)(HWND) = nullptr) const;
     // The main window: captioned "Paneveil" like the message boxes, but with the tab buttons.
-    HWND MainWindow(DWORD timeoutMilliseconds = 10000) const;
+    HWND MainWindow() const;
     // A message box of this process (caption "Paneveil", a static text 0xFFFF) and its text.
     HWND WaitForMessageBox(std::wstring* text = nullptr, DWORD timeoutMilliseconds = 10000) const;
 
-    // Ends the process as a user would not: only for cleaning up after a failed test. A killed
-    // run leaves the engine's atom behind, which is removed here so later tests see no offer.
-    void Kill();
+    // Ends the process as a crash would. Unless told to keep it, the engine's running atom that a
+    // killed run leaves behind is removed, so that later starts are not offered safe mode.
+    void Kill(bool keepRunningAtom = false);
 
 private:
-    HANDLE m_process = nullptr;
+    UniqueKernelHandle m_process;
     DWORD m_processId = 0;
 };
 
-// The one child page of the main window shown now (by its own style, so even while the window is
+// The one child page of the main window shown now (by its style, so also while the window is
 // hidden); null when none or several are.
 HWND VisiblePage(HWND mainWindow);
+// Returns once the main window has handled every message posted to it before: a tab click posted
+// after them has then shown another page.
+bool Sync(HWND mainWindow);
 
-// Clicks a button by its id (BM_CLICK, posted: the click may open a modal box).
+// Clicks a button (BM_CLICK, posted: the click may open a modal box).
 void ClickButton(HWND dialog, int id);
-// Types a text into an edit: WM_SETTEXT, which notifies the dialog like typing does.
+// Types a text into an edit: WM_SETTEXT, which notifies the dialog as typing does.
 void TypeText(HWND dialog, int id, const std::wstring& text);
+// Presses the keys in order and releases them in reverse, as real keyboard input.
+void PressKeys(std::initializer_list<WORD> keys);
 
 // Whether the shell holds a tray icon (id 0) of this window: a modify that changes nothing
 // succeeds only for an icon that exists.

@@ -1,80 +1,57 @@
 #include "TestSupport.h"
 
-#include <windows.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
-#include <cwchar>
+namespace fs = std::filesystem;
 
 TempFolder::TempFolder()
 {
-    wchar_t base[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH, base);
-    wchar_t name[64];
-    for (unsigned attempt = 0;; ++attempt) {
-        swprintf(name, 64, L"pv-engine-%lu-%u", GetCurrentProcessId(), attempt);
-        m_path = std::wstring(base) + name;
-        if (CreateDirectoryW(m_path.c_str(), nullptr))
+    std::error_code error;
+    const fs::path base = fs::temp_directory_path(error);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        m_path = (base / ("pv-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt))).wstring();
+        if (fs::create_directory(m_path, error))
             break;
     }
 }
 
 TempFolder::~TempFolder()
 {
-    for (const std::wstring& name : FileNames()) {
-        const std::wstring path = File(name.c_str());
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str()))
-            RemoveDirectoryW(path.c_str());
-    }
-    RemoveDirectoryW(m_path.c_str());
+    std::error_code error;
+    fs::remove_all(m_path, error);
 }
 
 std::vector<std::wstring> TempFolder::FileNames() const
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L".."))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(m_path, error))
+        names.push_back(entry.path().filename().wstring());
     return names;
 }
 
 bool ReadWholeFile(const std::wstring& path, Bytes& bytes)
 {
-    bytes.clear();
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    uint8_t chunk[4096];
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof(chunk), &got, nullptr)) && got)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    CloseHandle(file);
-    return ok;
+    std::ifstream file(fs::path(path), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return file.is_open();
 }
 
 bool WriteWholeFile(const std::wstring& path, const Bytes& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-                    && written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    std::ofstream file(fs::path(path), std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(file.flush());
 }
 
 std::wstring ProgramFolder()
 {
     wchar_t path[MAX_PATH + 1] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::wstring(path, wcsrchr(path, L'\\'));
+    return fs::path(path).parent_path().wstring();
 }
 
 void PumpMessages(DWORD milliseconds)

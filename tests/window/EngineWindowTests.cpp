@@ -6,24 +6,24 @@
 
 #include "EngineProbe.h"
 #include "HelperProcess.h"
+#include "ImportPatch.h"
 #include "RunningAtom.h"
-#include "TestSupport.h"
 
 namespace {
 
 constexpr int kUntouched = -1;   // not layered
+constexpr int kColourKeyed = -2;
 
-// One engine against the windows of one helper process. A window titled "PvMarker" always
-// gets alpha 127 through a filter of its own: once it has it, every event posted before it has
-// been processed, so a window that is to stay untouched can be checked without sleeping.
+// One engine against the windows of one helper process. A window titled "PvMarker" always gets
+// alpha 127 through a filter of its own: once it has it, every event posted before it has been
+// processed, so a window that is to stay untouched can be checked without sleeping.
 class EngineWindows : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_helper.IsRunning());
         ASSERT_TRUE(m_engine.filters.AddFilter(L"PvMarker", 50));
-        m_marker = Create("PvMarkerClass", "PvMarker");
-        ASSERT_NE(m_marker, nullptr);
+        ASSERT_NE(m_marker = Create("PvMarkerClass", "PvMarker"), nullptr);
     }
     void TearDown() override
     {
@@ -32,36 +32,25 @@ protected:
             m_helper.Destroy(window);
         RemoveRunningAtom();
     }
-
     HWND Create(const std::string& className, const std::string& title, bool colorKey = false)
     {
         m_windows.push_back(m_helper.Create(className, title, colorKey));
         return m_windows.back();
     }
-    // Shows the window without the event Windows would raise; only a sweep can find it.
-    void ShowQuietly(HWND window) { m_helper.Command("show\t" + WindowArgument(window) + "\tquiet"); }
-    // Hides the marker until it is opaque, then shows it and waits for its alpha: every event
-    // posted before has then been processed.
     bool Sync()
     {
         m_helper.Hide(m_marker);
-        return m_helper.Wait(m_marker, kUntouched) >= 0 && m_helper.ShowAndWait(m_marker, 127) >= 0;
+        return m_helper.WaitForAlpha(m_marker, kUntouched) && m_helper.ShowAndWait(m_marker, 127, 3000) >= 0;
     }
-    int AlphaOf(HWND window)
-    {
-        const HelperProcess::Layering layering = m_helper.Query(window);
-        if (!(layering.exStyle & WS_EX_LAYERED))
-            return kUntouched;
-        return layering.got && layering.flags == LWA_ALPHA ? layering.alpha : -2;
-    }
-    bool WorkerEnded(DWORD threadId)
+    static bool WorkerEnded(DWORD threadId)
     {
         UniqueKernelHandle worker(OpenThread(SYNCHRONIZE, FALSE, threadId));
         return !worker || WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0;
     }
 
     TempFolder m_folder;
-    Engine m_engine{m_folder.File(L"Paneveil.dat").c_str()};
+    const std::wstring m_dataFile = m_folder.File(L"Paneveil.dat");
+    Engine m_engine{m_dataFile.c_str()};
     HelperProcess m_helper;
     HWND m_marker = nullptr;
     std::vector<HWND> m_windows;
@@ -96,24 +85,21 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
         {"filter reaches Progman", 40, false, L"Program Manager", 30, "Progman", "Program Manager", 178},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         m_engine.settings.globalTransparency = static_cast<uint8_t>(c.global);
         m_engine.settings.superTransMode = c.superTrans;
         if (c.filter) {
             ASSERT_TRUE(m_engine.filters.AddFilter(c.filter, static_cast<uint8_t>(c.filterTransparency)));
         }
-        ASSERT_TRUE(m_engine.Start()) << c.what;
-
+        ASSERT_TRUE(m_engine.Start());
         HWND window = Create(c.className, c.title);
         m_helper.Show(window);
         if (c.alpha == kUntouched) {
-            ASSERT_TRUE(Sync()) << c.what;
-            EXPECT_EQ(AlphaOf(window), kUntouched) << c.what;
-        } else {
-            EXPECT_GE(m_helper.Wait(window, c.alpha), 0) << c.what << ": alpha " << AlphaOf(window);
+            ASSERT_TRUE(Sync());
         }
+        EXPECT_TRUE(m_helper.WaitForAlpha(window, c.alpha)) << "alpha " << m_helper.Alpha(window);
         m_helper.Hide(window);
-        EXPECT_GE(m_helper.Wait(window, kUntouched), 0) << c.what << " hidden";
-
+        EXPECT_TRUE(m_helper.WaitForAlpha(window, kUntouched)) << "hidden";
         m_engine.Stop();
         if (c.filter)
             m_engine.filters.RemoveFilter(c.filter);
@@ -124,18 +110,15 @@ TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
 {
     HWND own = CreateWindowExW(0, L"STATIC", L"own window", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                nullptr, nullptr);
-    ASSERT_NE(own, nullptr);
     auto ownAlpha = [own] {
         BYTE alpha = 0;
-        if (!(GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED))
-            return kUntouched;
-        return GetLayeredWindowAttributes(own, nullptr, &alpha, nullptr) ? int(alpha) : -2;
+        const bool layered = GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED;
+        return layered && GetLayeredWindowAttributes(own, nullptr, &alpha, nullptr) ? int(alpha) : kUntouched;
     };
     auto showOwn = [own] {
         ShowWindow(own, SW_SHOWNOACTIVATE);
         NotifyWinEvent(EVENT_OBJECT_SHOW, own, OBJID_WINDOW, CHILDID_SELF);   // Wine raises none
     };
-
     m_engine.settings.globalTransparency = 40;
     ASSERT_TRUE(m_engine.Start());
     showOwn();
@@ -143,9 +126,7 @@ TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
     EXPECT_EQ(ownAlpha(), kUntouched);
     ShowWindow(own, SW_HIDE);
 
-    wchar_t program[kPathCapacity] = {};
-    GetModuleFileNameW(nullptr, program, kPathCapacity);
-    ASSERT_TRUE(m_engine.filters.AddFilter(wcsrchr(program, L'\\') + 1, 30));
+    ASSERT_TRUE(m_engine.filters.AddFilter(L"\\window_tests.exe", 30));
     showOwn();
     EXPECT_TRUE(WaitFor([&] { return ownAlpha() == 178; }));
     m_engine.Stop();
@@ -160,41 +141,33 @@ TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomBut
     HWND keyed = Create("PvKeyed", "keyed", true);   // a colour key belongs to its own program
     for (HWND window : {first, second, keyed})
         m_helper.Show(window);
-    const HelperProcess::Layering keyedBefore = m_helper.Query(keyed);
-    ASSERT_EQ(keyedBefore.flags, DWORD(LWA_COLORKEY));
+    ASSERT_EQ(m_helper.Alpha(keyed), kColourKeyed);
 
     // Stop when nothing runs touches nothing.
     m_engine.settings.globalTransparency = 40;
     EXPECT_TRUE(m_engine.SetWindowTransparency(first, 40));
     EXPECT_TRUE(m_engine.Stop());
-    EXPECT_EQ(AlphaOf(first), 153);
+    EXPECT_EQ(m_helper.Alpha(first), 153);
 
-    GlobalAddAtomW(L"PV_RUNNING_ATOM");
-    GlobalAddAtomW(L"PV_RUNNING_ATOM");
+    AddRunningAtom();
+    AddRunningAtom();
     ASSERT_TRUE(m_engine.Start());
-    EXPECT_TRUE(m_engine.IsRunning());
-    EXPECT_TRUE(IsRunningAtomPresent());
-    EXPECT_EQ(AlphaOf(second), 153);
-
+    EXPECT_EQ(m_helper.Alpha(second), 153);
     // Starting again stops first, then sweeps with the current settings.
     m_engine.settings.globalTransparency = 20;
     ASSERT_TRUE(m_engine.Start());
-    EXPECT_EQ(AlphaOf(first), 204);
-    EXPECT_EQ(AlphaOf(second), 204);
+    for (HWND window : {first, second})
+        EXPECT_EQ(m_helper.Alpha(window), 204);
 
     const DWORD workerId = EngineProbe::WorkerThreadId(m_engine);
-    ASSERT_NE(workerId, 0u);
     EXPECT_TRUE(m_engine.Stop());
     EXPECT_FALSE(m_engine.IsRunning());
-    EXPECT_FALSE(IsRunningAtomPresent());
+    EXPECT_FALSE(IsRunningAtomPresent());   // however many times it was added
     EXPECT_EQ(EngineProbe::WorkerThread(m_engine), nullptr);
-    EXPECT_EQ(AlphaOf(first), kUntouched);
-    EXPECT_EQ(AlphaOf(second), kUntouched);
-    EXPECT_TRUE(WorkerEnded(workerId));   // by the time Stop returns
-    const HelperProcess::Layering keyedAfter = m_helper.Query(keyed);
-    EXPECT_TRUE(keyedAfter.exStyle & WS_EX_LAYERED);
-    EXPECT_EQ(keyedAfter.flags, keyedBefore.flags);
-    EXPECT_EQ(keyedAfter.alpha, keyedBefore.alpha);
+    EXPECT_TRUE(WorkerEnded(workerId));
+    for (HWND window : {first, second})
+        EXPECT_EQ(m_helper.Alpha(window), kUntouched);
+    EXPECT_EQ(m_helper.Alpha(keyed), kColourKeyed);
 }
 
 TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettingsSay)
@@ -202,61 +175,117 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     HWND window = Create("PvPlain", "reapply");
     m_helper.Show(window);
     m_engine.settings.globalTransparency = 30;
-
     // Reapplying starts a stopped engine in hook mode only.
     m_engine.settings.safeMode = 1;
     m_engine.ApplySettings(false, false, true);
     EXPECT_FALSE(m_engine.IsRunning());
-    EXPECT_EQ(AlphaOf(window), kUntouched);
+    EXPECT_EQ(m_helper.Alpha(window), kUntouched);
     m_engine.settings.safeMode = 0;
     m_engine.ApplySettings(false, false, true);
     EXPECT_NE(EngineProbe::WorkerThreadId(m_engine), 0u);
-    EXPECT_EQ(AlphaOf(window), 178);
+    EXPECT_EQ(m_helper.Alpha(window), 178);
 
-    // A restart switches to safe mode: no worker, no atom, a timer that finds windows without
-    // any event and picks up changed settings on its next tick.
+    // A restart switches to safe mode: no worker, no atom, a timer that finds windows without any
+    // event and picks up changed settings on its next tick.
     const DWORD workerId = EngineProbe::WorkerThreadId(m_engine);
     m_engine.settings.safeMode = 1;
     m_engine.settings.globalTransparency = 40;
     m_engine.ApplySettings(true, false, false);
-    EXPECT_TRUE(m_engine.IsRunning());
-    EXPECT_EQ(EngineProbe::WorkerThreadId(m_engine), 0u);
-    EXPECT_EQ(EngineProbe::WorkerThread(m_engine), nullptr);
-    EXPECT_TRUE(WorkerEnded(workerId));
     EXPECT_TRUE(EngineProbe::TimerRuns(m_engine));
+    EXPECT_EQ(EngineProbe::WorkerThreadId(m_engine), 0u);
+    EXPECT_TRUE(WorkerEnded(workerId));
     EXPECT_FALSE(IsRunningAtomPresent());
     HWND quiet = Create("PvPlain", "switching");
-    ShowQuietly(quiet);
-    EXPECT_GE(m_helper.Wait(quiet, 153), 0);
+    m_helper.Show(quiet, true);
+    EXPECT_TRUE(m_helper.WaitForAlpha(quiet, 153));
     m_engine.settings.globalTransparency = 20;
-    EXPECT_GE(m_helper.Wait(quiet, 204), 0);
+    EXPECT_TRUE(m_helper.WaitForAlpha(quiet, 204));
+    // Safe mode leaves a hidden window layered; stopping must still make it opaque.
+    m_helper.Hide(quiet, true);
 
     // And back to hook mode.
     m_engine.settings.safeMode = 0;
     m_engine.ApplySettings(true, false, false);
     EXPECT_FALSE(EngineProbe::TimerRuns(m_engine));
-    EXPECT_NE(EngineProbe::WorkerThreadId(m_engine), 0u);
     EXPECT_TRUE(IsRunningAtomPresent());
-    EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 204), 0);
-    EXPECT_TRUE(m_engine.Stop());
-    EXPECT_EQ(AlphaOf(quiet), kUntouched);
+    EXPECT_EQ(m_helper.Alpha(quiet), kUntouched);
+    EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 204, 3000), 0);
 }
 
 TEST_F(EngineWindows, ApplySettingsCapsTheGlobalTransparencyAndSaves)
 {
-    m_engine.settings.globalTransparency = 95;
-    EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
-    EXPECT_EQ(m_engine.settings.globalTransparency, 80);
+    for (uint8_t superTrans : {0, 1}) {
+        m_engine.settings.superTransMode = superTrans;
+        m_engine.settings.globalTransparency = 95;
+        EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
+        Engine reloaded(m_dataFile.c_str());
+        ASSERT_TRUE(reloaded.LoadDataFile());
+        EXPECT_EQ(reloaded.settings.globalTransparency, superTrans ? 95 : 80);
+        EXPECT_TRUE(reloaded.filters.FindFilter(L"PvMarker"));
+    }
+}
 
-    Engine reloaded(m_folder.File(L"Paneveil.dat").c_str());
-    ASSERT_TRUE(reloaded.LoadDataFile());
-    EXPECT_EQ(reloaded.settings.globalTransparency, 80);
-    EXPECT_TRUE(reloaded.filters.FindFilter(L"PvMarker"));
+HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
 
-    m_engine.settings.superTransMode = 1;
-    m_engine.settings.globalTransparency = 95;
-    EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
-    EXPECT_EQ(m_engine.settings.globalTransparency, 95);
+// An engine that could not start its worker is not running: nothing may mark it as running (the
+// next start would offer safe mode) or leave windows translucent that Stop would never restore.
+TEST_F(EngineWindows, AWorkerThatCannotBeCreatedLeavesNoAtomAndNoWindowChanged)
+{
+    HWND window = Create("PvPlain", "no worker");
+    m_helper.Show(window);
+    {
+        ImportPatch failing(L"kernel32.dll", "CreateThread", reinterpret_cast<const void*>(&FailingCreateThread));
+        ASSERT_TRUE(failing.Installed());
+        EXPECT_FALSE(m_engine.Start());
+    }
+    EXPECT_FALSE(m_engine.IsRunning());
+    EXPECT_FALSE(IsRunningAtomPresent());
+    EXPECT_EQ(m_helper.Alpha(window), kUntouched);
+}
+
+int g_getTextCalls = 0;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_getTextCalls += message == WM_GETTEXT;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The worker reads the title of a window of this thread, which is a message to this thread. Stop
+// must serve it while it waits; otherwise the worker never ends and is terminated after the limit.
+TEST_F(EngineWindows, StopServesTheWorkersMessagesToThisThreadWhileWaiting)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CountingProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"PvStopProbe";
+    ASSERT_NE(RegisterClassW(&windowClass), 0);
+    HWND window = CreateWindowExW(0, L"PvStopProbe", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    ASSERT_TRUE(m_engine.Start());
+    g_getTextCalls = 0;
+    // Stands in for PVDLL's post about a window of this thread; no message is pumped here.
+    ASSERT_TRUE(PostThreadMessageW(EngineProbe::WorkerThreadId(m_engine), EngineProbe::WindowMessage(m_engine),
+                                   reinterpret_cast<WPARAM>(window), 0));
+    m_engine.Stop();
+    EXPECT_GE(g_getTextCalls, 1);
+    EXPECT_EQ(EngineProbe::WorkerThread(m_engine), nullptr);
+    DestroyWindow(window);
+}
+
+// PVDLL posts to the worker from the moment it is hooked, and a post that finds no message queue
+// is lost: the queue must exist by the time Start returns.
+TEST_F(EngineWindows, TheWorkerHasItsMessageQueueWhenStartReturns)
+{
+    for (int round = 0; round < 50; ++round) {
+        ASSERT_TRUE(m_engine.Start());
+        EXPECT_TRUE(PostThreadMessageW(EngineProbe::WorkerThreadId(m_engine), WM_NULL, 0, 0)) << "round " << round;
+        m_engine.Stop();
+    }
 }
 
 } // namespace
