@@ -1,61 +1,57 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
+
 #include "BannerStatic.h"
-#include "DataExchange.h"
+#include "DialogFont.h"
 #include "HandCursorStatic.h"
+#include "ImportPatch.h"
 #include "Screenshot.h"
 #include "SkinDialog.h"
 #include "TabButton.h"
-#include "DialogTestSupport.h"
+#include "WinApp.h"
 #include "resource.h"
 
 namespace {
 
-const COLORREF kMainColor = RGB(96, 133, 182);
-const COLORREF kPageColor = RGB(197, 209, 226);
-const COLORREF kNearWhite = RGB(254, 254, 254);
-const COLORREF kTabColor = RGB(77, 111, 159);
-const COLORREF kBannerRows[31] = {
-    RGB(96, 133, 182), RGB(100, 136, 184), RGB(112, 145, 189), RGB(113, 146, 190), RGB(113, 146, 190),
-    RGB(113, 146, 190), RGB(113, 146, 190), RGB(113, 146, 190), RGB(113, 146, 190), RGB(113, 146, 190),
-    RGB(113, 146, 190), RGB(112, 145, 189), RGB(107, 141, 187), RGB(96, 133, 182), RGB(96, 133, 182),
-    RGB(96, 133, 182), RGB(96, 133, 182), RGB(96, 133, 182), RGB(96, 133, 182), RGB(96, 133, 182),
-    RGB(96, 133, 182), RGB(96, 133, 182), RGB(96, 133, 182), RGB(96, 133, 182), RGB(96, 133, 182),
-    RGB(87, 120, 165), RGB(78, 108, 148), RGB(83, 115, 158), RGB(87, 120, 165), RGB(90, 125, 171),
-    RGB(93, 129, 177),
+const COLORREF kPage = RGB(197, 209, 226), kFrame = RGB(254, 254, 254), kTab = RGB(77, 111, 159);
+// The program gives its main window a darker colour than its pages.
+const COLORREF kMain = RGB(96, 133, 182);
+
+// The skin takes the hand cursor from the application, as from the program's.
+struct TestApp : WinApp {
+    HCURSOR GetHandCursor() const override { return m_hand; }
+    HCURSOR m_hand = nullptr;
+} g_app;
+
+struct MainSkin : SkinDialog {
+    MainSkin() : SkinDialog(IDD_MAIN) { m_backgroundColor = kMain; }
 };
 
-// The main window's skeleton: its template, colour, tabs and banner, without its behaviour.
-class SkinnedMain : public SkinDialog {
-public:
-    SkinnedMain() : SkinDialog(IDD_MAIN)
-    {
-        m_backgroundColor = kMainColor;
-        m_banner.LoadBannerBitmap(IDB_BANNER);
-    }
-    TabButton m_globalTab, m_filtersTab;
-    BannerStatic m_banner;
-    HandCursorStatic m_help;
-
+// The main window's skeleton on the real templates: tabs, banner, help icon and a page below the
+// tabs, all shown.
+class SkinTest : public testing::Test {
 protected:
-    void DoDataExchange(DataExchange& dx) override
+    void SetUp() override
     {
-        dx.Control(IDC_MAIN_BANNER, m_banner);
-        dx.Control(IDC_MAIN_TAB_GLOBAL, m_globalTab);
-        dx.Control(IDC_MAIN_TAB_FILTERS, m_filtersTab);
-        dx.Control(IDC_MAIN_HELP, m_help);
+        ASSERT_TRUE(m_main.Create() && m_page.Create());
+        m_banner.LoadBannerBitmap(IDB_BANNER);
+        m_banner.SubclassWindow(m_main.GetDlgItem(IDC_MAIN_BANNER));
+        m_selectedTab.SubclassWindow(m_main.GetDlgItem(IDC_MAIN_TAB_GLOBAL));
+        m_tab.SubclassWindow(m_main.GetDlgItem(IDC_MAIN_TAB_FILTERS));
+        m_help.SubclassWindow(m_main.GetDlgItem(IDC_MAIN_HELP));
+        m_selectedTab.m_selected = true;
+        SetWindowPos(m_main.Handle(), HWND_TOP, 40, 40, 700, 520, SWP_SHOWWINDOW);
+        RECT tab = m_main.GetChildRect(m_tab.Handle());
+        SetWindowPos(m_page.Handle(), nullptr, 10, tab.bottom + 6, 600, 250, SWP_NOZORDER | SWP_SHOWWINDOW);
     }
+    MainSkin m_main;
+    SkinDialog m_page{IDD_SETTINGS_PAGE, &m_main};
+    BannerStatic m_banner;
+    TabButton m_selectedTab, m_tab;
+    HandCursorStatic m_help;
 };
-
-std::string Hex(COLORREF c)
-{
-    char text[32];
-    snprintf(text, sizeof(text), "RGB(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
-}
-
-#define EXPECT_PIXEL(shot, x, y, colour) \
-    EXPECT_EQ(Hex(colour), Hex((shot).Pixel((x), (y)))) << "at " << (x) << "," << (y)
 
 RECT ScreenRect(HWND window)
 {
@@ -65,164 +61,143 @@ RECT ScreenRect(HWND window)
     return r;
 }
 
-void Redraw(HWND window)
+TEST_F(SkinTest, ColoursOfTheDialogPageTabsAndBannerInAScreenshot)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-TEST(Skin, MainWindowTabsBannerAndPageInAScreenshot)
-{
-    SkinnedMain main;
-    ASSERT_TRUE(main.Create());
-    SetWindowPos(main.Handle(), HWND_TOP, 40, 40, 700, 520, SWP_SHOWWINDOW);
-    SkinDialog page(IDD_SETTINGS_PAGE, &main);
-    ASSERT_TRUE(page.Create());
-    RECT tab = main.GetChildRect(main.m_globalTab.Handle());
-    RECT client = main.GetClientRect();
-    // Below the tabs, not overlapping them, so each is seen on its own.
-    RECT footer = main.GetChildRect(main.GetDlgItem(IDC_MAIN_FOOTER));
-    MoveWindow(page.Handle(), tab.left, tab.bottom + 6, client.right - 2 * tab.left, footer.top - 5 - tab.bottom - 6, TRUE);
-    ShowWindow(page.Handle(), SW_SHOW);
-    main.m_globalTab.m_selected = true;
     // The owner may give the banner any height; it keeps the strip's.
-    RECT banner = main.GetChildRect(main.m_banner.Handle());
-    MoveWindow(main.m_banner.Handle(), 0, 0, client.right, 80, TRUE);
-    Redraw(main.Handle());
-    PumpMessages(300);
-
+    MoveWindow(m_banner.Handle(), 0, 0, m_main.GetClientRect().right, 80, TRUE);
+    RedrawWindow(m_main.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Screenshot shot;
     std::string error;
     ASSERT_TRUE(shot.Take(L"skin_main_window", &error)) << error;
-
-    RECT mainRect = ScreenRect(main.Handle());
-    EXPECT_PIXEL(shot, mainRect.left + 2, mainRect.top + 200, kMainColor);
-
-    RECT pageRect = ScreenRect(page.Handle());
-    int midX = (pageRect.left + pageRect.right) / 2, midY = (pageRect.top + pageRect.bottom) / 2;
-    EXPECT_PIXEL(shot, pageRect.left, midY, kNearWhite);
-    EXPECT_PIXEL(shot, pageRect.right - 1, midY, kNearWhite);
-    EXPECT_PIXEL(shot, midX, pageRect.top, kNearWhite);
-    EXPECT_PIXEL(shot, midX, pageRect.bottom - 1, kNearWhite);
-    EXPECT_PIXEL(shot, pageRect.left + 1, midY, kPageColor);
-    EXPECT_PIXEL(shot, pageRect.left - 1, midY, kMainColor);
-    EXPECT_PIXEL(shot, pageRect.right - 3, pageRect.bottom - 3, kPageColor);
-
-    // A check box's text stands on the page colour; the hot-key control keeps its own white.
-    RECT check = ScreenRect(GetDlgItem(page.Handle(), IDC_SETTINGS_SAFE_MODE));
-    EXPECT_PIXEL(shot, check.right - 3, (check.top + check.bottom) / 2, kPageColor);
-    RECT hotkey = ScreenRect(GetDlgItem(page.Handle(), IDC_SETTINGS_HOTKEY));
-    EXPECT_PIXEL(shot, hotkey.right - 3, (hotkey.top + hotkey.bottom) / 2, RGB(255, 255, 255));
-
-    RECT selected = ScreenRect(main.m_globalTab.Handle());
-    EXPECT_PIXEL(shot, selected.left + 3, selected.top + 3, kPageColor);
-    EXPECT_PIXEL(shot, selected.left, selected.top, kPageColor) << "bevelled corner";
-    EXPECT_PIXEL(shot, selected.left + 1, selected.top, kNearWhite);
-    EXPECT_PIXEL(shot, selected.left, selected.top + 1, kNearWhite);
-    EXPECT_PIXEL(shot, selected.right - 1, selected.top + 5, kNearWhite);
-    EXPECT_PIXEL(shot, selected.left + 3, selected.bottom - 1, kPageColor) << "open towards its page";
-
-    RECT normal = ScreenRect(main.m_filtersTab.Handle());
-    EXPECT_PIXEL(shot, normal.left + 3, normal.top + 3, kTabColor);
-    EXPECT_PIXEL(shot, normal.right - 1, normal.top, kTabColor) << "bevelled corner";
-    EXPECT_PIXEL(shot, normal.left + 3, normal.bottom - 1, kNearWhite);
-
-    RECT strip = ScreenRect(main.m_banner.Handle());
-    EXPECT_EQ(31, strip.bottom - strip.top) << "snapped back to the strip's height";
-    EXPECT_EQ(client.right, strip.right - strip.left);
-    EXPECT_EQ(31, main.m_banner.GetBitmapHeight());
-    for (int x : {strip.left, (strip.left + strip.right) / 2, strip.right - 1}) {
-        for (int y = 0; y < 31; ++y)
-            EXPECT_PIXEL(shot, x, strip.top + y, kBannerRows[y]);
+    const HWND main = m_main.Handle(), page = m_page.Handle(), check = m_page.GetDlgItem(IDC_SETTINGS_SAFE_MODE);
+    const HWND selected = m_selectedTab.Handle(), tab = m_tab.Handle();
+    struct Pixel {
+        const char* what;
+        HWND window;
+        int x, y; // from the client's top left, or from its bottom right when negative
+        COLORREF colour;
+    } const pixels[] = {
+        {"dialog", main, 0, 200, kMain}, {"dialog", main, -1, 200, kMain}, {"dialog", main, 300, -1, kMain},
+        {"frame", page, 0, 100, kFrame}, {"frame", page, -1, 100, kFrame}, {"frame", page, 300, 0, kFrame},
+        {"frame", page, 300, -1, kFrame}, {"page", page, 1, 100, kPage}, {"page", page, -2, -2, kPage},
+        {"check box", check, -3, 5, kPage}, {"selected tab", selected, 3, 3, kPage},
+        {"its open side", selected, 3, -1, kPage}, {"tab", tab, 3, 3, kTab}, {"its bottom edge", tab, 3, -1, kFrame},
+    };
+    for (const Pixel& p : pixels) {
+        RECT r = ScreenRect(p.window);
+        int x = p.x < 0 ? r.right + p.x : r.left + p.x, y = p.y < 0 ? r.bottom + p.y : r.top + p.y;
+        EXPECT_EQ(p.colour, shot.Pixel(x, y)) << p.what << " at " << p.x << "," << p.y;
     }
-    EXPECT_PIXEL(shot, strip.left + 4, strip.top + 31, kMainColor);
-    EXPECT_EQ(0, banner.top) << "the template's banner was moved to the top-left corner when attached";
-    EXPECT_EQ(0, banner.left);
 
-    main.DestroyWindow();
+    // The strip's rows from the bitmap resource itself.
+    Bitmap strip;
+    ASSERT_TRUE(strip.Load(GetModuleHandleW(nullptr), IDB_BANNER));
+    BITMAP info{};
+    GetObjectW(strip.get(), sizeof info, &info);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, strip.get());
+    RECT banner = ScreenRect(m_banner.Handle());
+    EXPECT_EQ(info.bmHeight, banner.bottom - banner.top);
+    for (int x : {banner.left, (banner.left + banner.right) / 2, banner.right - 1}) {
+        for (int y = 0; y <= info.bmHeight; ++y)
+            EXPECT_EQ(y < info.bmHeight ? GetPixel(dc, 0, y) : kMain, shot.Pixel(x, banner.top + y)) << x << "," << y;
+    }
+    DeleteDC(dc);
 }
 
-TEST(Skin, BannerWithoutABitmapKeepsTheHeightItIsGiven)
+int g_screenDCs = 0, g_windowDCs = 0;
+ImportPatch* g_getDC = nullptr;
+HDC WINAPI CountingGetDC(HWND window)
 {
-    class Plain : public SkinDialog {
-    public:
-        Plain() : SkinDialog(IDD_MAIN) {}
-        BannerStatic m_banner;
-
-    protected:
-        void DoDataExchange(DataExchange& dx) override { dx.Control(IDC_MAIN_BANNER, m_banner); }
-    } main;
-    ASSERT_TRUE(main.Create());
-    HWND banner = main.m_banner.Handle();
-    RECT before = main.GetChildRect(banner);
-    EXPECT_NE(0, before.left) << "not moved when attached";
-    MoveWindow(banner, 0, 0, 200, 57, TRUE);
-    EXPECT_EQ(57, main.GetChildRect(banner).bottom);
-    EXPECT_EQ(0, main.m_banner.GetBitmapHeight());
-    main.DestroyWindow();
+    ++(window ? g_windowDCs : g_screenDCs);
+    return g_getDC->Original<decltype(&GetDC)>()(window);
 }
 
-TEST(Skin, TopLevelDialogIsFilledWithoutAFrame)
+TEST_F(SkinTest, PaintingTakesNoScreenDC)
 {
-    SkinDialog dialog(IDD_SET_PASSWORD);
-    ASSERT_TRUE(dialog.Create());
-    SetWindowPos(dialog.Handle(), HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    Redraw(dialog.Handle());
-    PumpMessages(200);
-    Screenshot shot;
-    std::string error;
-    ASSERT_TRUE(shot.Take(L"skin_modal_dialog", &error)) << error;
-    RECT r = ScreenRect(dialog.Handle());
-    EXPECT_EQ(DWORD(WS_CLIPSIBLINGS | WS_CLIPCHILDREN), dialog.GetStyle() & (WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
-    EXPECT_PIXEL(shot, r.left, r.bottom - 2, kPageColor);
-    EXPECT_PIXEL(shot, r.right - 1, r.bottom - 1, kPageColor);
-    EXPECT_PIXEL(shot, (r.left + r.right) / 2, r.bottom - 1, kPageColor);
-    dialog.DestroyWindow();
+    ImportPatch patch(L"user32.dll", "GetDC", reinterpret_cast<const void*>(&CountingGetDC));
+    ASSERT_TRUE(patch.Installed());
+    g_getDC = &patch;
+    g_screenDCs = g_windowDCs = 0;
+    // A resize paints at once through a DC of the window: proof that the counter sees the skin's calls.
+    SetWindowPos(m_page.Handle(), nullptr, 0, 0, 500, 200, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GT(g_windowDCs, 0);
+    RedrawWindow(m_main.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ(0, g_screenDCs);
 }
 
-TEST(Skin, ColourMessagesFollowTheControlType)
+TEST_F(SkinTest, StaticsStandTransparentlyOnTheBackgroundBrushWhileEditsKeepTheSystemColours)
 {
-    Dialog parent(IDD_MAIN);
-    ASSERT_TRUE(parent.Create());
-    SkinDialog page(IDD_SETTINGS_PAGE, &parent);
-    ASSERT_TRUE(page.Create());
-    HWND check = page.GetDlgItem(IDC_SETTINGS_SAFE_MODE);
+    HWND check = m_page.GetDlgItem(IDC_SETTINGS_SAFE_MODE);
     HDC dc = GetDC(check);
     SetBkMode(dc, OPAQUE);
-    HBRUSH forStatic = reinterpret_cast<HBRUSH>(page.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-        reinterpret_cast<LPARAM>(check)));
+    auto brushFor = [&](UINT message, HWND control) {
+        return reinterpret_cast<HBRUSH>(m_page.SendMessage(message, WPARAM(dc), LPARAM(control)));
+    };
+    HBRUSH forStatic = brushFor(WM_CTLCOLORSTATIC, check);
     EXPECT_EQ(TRANSPARENT, GetBkMode(dc));
-    HBRUSH forDialog = reinterpret_cast<HBRUSH>(page.SendMessage(WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-        reinterpret_cast<LPARAM>(page.Handle())));
-    HBRUSH forEdit = reinterpret_cast<HBRUSH>(page.SendMessage(WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-        reinterpret_cast<LPARAM>(check)));
+    EXPECT_EQ(brushFor(WM_CTLCOLORDLG, m_page.Handle()), forStatic) << "the background brush";
+    EXPECT_EQ(GetSysColorBrush(COLOR_WINDOW), brushFor(WM_CTLCOLOREDIT, check));
     ReleaseDC(check, dc);
-    EXPECT_EQ(forStatic, forDialog);
-    LOGBRUSH brush{};
-    ASSERT_TRUE(GetObjectW(forStatic, sizeof(brush), &brush));
-    EXPECT_EQ(kPageColor, brush.lbColor);
-    EXPECT_NE(forStatic, forEdit) << "edits keep the system colours";
-    parent.DestroyWindow();
 }
 
-TEST(Skin, TabsAndClickableIconsShowTheHandCursor)
+TEST_F(SkinTest, TabsAndClickableIconsSetTheApplicationsHandCursorElseTheDefault)
 {
-    HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
-    ASSERT_NE(nullptr, hand);
-    SkinnedMain main;
-    ASSERT_TRUE(main.Create());
+    const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND), arrow = LoadCursorW(nullptr, IDC_ARROW);
+    ASSERT_NE(hand, arrow);
     for (HCURSOR appCursor : {hand, HCURSOR(nullptr)}) {
-        GetTestApp().m_handCursor = appCursor;
-        for (HWND control : {main.m_filtersTab.Handle(), main.m_help.Handle()}) {
+        g_app.m_hand = appCursor;
+        for (HWND control : {m_tab.Handle(), m_help.Handle()}) {
             SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-            SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-            if (appCursor)
-                EXPECT_EQ(hand, GetCursor());
-            else
-                EXPECT_NE(hand, GetCursor()) << "without the application's cursor the default applies";
+            SendMessageW(control, WM_SETCURSOR, WPARAM(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            EXPECT_EQ(appCursor ? hand : arrow, GetCursor()) << "control " << GetDlgCtrlID(control);
         }
     }
-    GetTestApp().m_handCursor = nullptr;
-    main.DestroyWindow();
+    g_app.m_hand = nullptr;
+}
+
+// A font's size as the scaling measures it: the mean width of the 52 letters, halved and
+// rounded, and the text height.
+SIZE BaseSize(HFONT font)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &size);
+    DeleteDC(dc);
+    return {(size.cx / 26 + 1) / 2, size.cy};
+}
+
+TEST(ScaleDialogFont, DialogAndControlsScaleByTheMeasuredFontRatiosButIconsKeepTheirSize)
+{
+    Dialog dialog(IDD_FILTER);
+    ASSERT_TRUE(dialog.Create());
+    auto fontOf = [&](HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); };
+    HWND edit = dialog.GetDlgItem(IDC_FILTER_PATTERN);
+    Font font;
+    ASSERT_TRUE(font.CreatePointFont(120, L"Tahoma"));
+    const SIZE from = BaseSize(fontOf(edit)), to = BaseSize(font.get());
+    ASSERT_TRUE(to.cx > from.cx && to.cy > from.cy);
+    auto x = [&](LONG v) { return MulDiv(v, to.cx, from.cx); };
+    auto y = [&](LONG v) { return MulDiv(v, to.cy, from.cy); };
+    std::map<HWND, RECT> before;
+    for (HWND child = GetWindow(dialog.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        before[child] = dialog.GetChildRect(child);
+    const RECT window = dialog.GetWindowRect();
+
+    ScaleDialogFont(dialog.Handle(), font.get(), true, false, false);
+
+    RECT r = dialog.GetWindowRect();
+    EXPECT_EQ(x(window.right - window.left), r.right - r.left);
+    EXPECT_EQ(y(window.bottom - window.top), r.bottom - r.top);
+    for (const auto& [child, was] : before) {
+        const int id = GetDlgCtrlID(child), width = was.right - was.left, height = was.bottom - was.top;
+        const bool icon = id == IDC_FILTER_BROWSE || id == IDC_FILTER_FINDER;
+        r = dialog.GetChildRect(child);
+        EXPECT_EQ((std::vector<LONG>{x(was.left), y(was.top), icon ? width : x(width), icon ? height : y(height)}),
+            (std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top})) << "control " << id;
+    }
+    EXPECT_EQ(font.get(), fontOf(edit));
 }
 
 } // namespace
