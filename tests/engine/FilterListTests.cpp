@@ -1,185 +1,134 @@
 #include "FilterList.h"
-#include "ListContents.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
-#include <vector>
+#include <thread>
 
 namespace {
 
-using Patterns = std::vector<std::wstring>;
-
-std::string Show(const wchar_t* s)
+// One list through a session of edits, read back after each step as the filter page shows it.
+// A step without rows leaves them as they were. Find reports what it found in `transparency`
+// and leaves the caller's byte (77) alone otherwise. Select fills the view selecting its two
+// patterns; the next fill drops the selection.
+TEST(FilterList, EditsFindsMovesAndSelectionsAsTheListViewShowsThem)
 {
-    return s ? testing::PrintToString(std::wstring(s)) : "null";
-}
-
-// Adds the patterns in turn with transparencies 10, 11, ...; the last ends up at the front.
-void AddAll(FilterList& list, std::initializer_list<const wchar_t*> patterns)
-{
-    uint8_t transparency = 10;
-    for (const wchar_t* p : patterns)
-        ASSERT_TRUE(list.AddFilter(p, transparency++)) << Show(p);
-}
-
-TEST(FilterList, AddPutsInFrontRefusesEmptyOrDuplicatePatternsAndReplacesTransparencyAbove99)
-{
+    INITCOMMONCONTROLSEX init = {sizeof(init), ICC_LISTVIEW_CLASSES};
+    LVCOLUMNW column = {};
+    ASSERT_TRUE(InitCommonControlsEx(&init));
+    const HWND view = CreateWindowExW(0, WC_LISTVIEWW, L"", LVS_REPORT, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(ListView_InsertColumn(view, 0, &column) == 0 && ListView_InsertColumn(view, 1, &column) == 1);
     FilterList list;
-    ASSERT_TRUE(list.AddFilter(L"NOTEPAD.EXE", 0));
-    EXPECT_FALSE(list.AddFilter(L"Notepad.exe", 50));
-    EXPECT_FALSE(list.AddFilter(L"", 50));
-    EXPECT_FALSE(list.AddFilter(nullptr, 50));
-    // Only A-Z fold: these are different patterns.
-    EXPECT_TRUE(list.AddFilter(L"\u00E9t\u00E9", 150));
-    EXPECT_TRUE(list.AddFilter(L"\u00C9t\u00E9", 99));
-    EXPECT_EQ((Entries{{L"\u00C9t\u00E9", 99}, {L"\u00E9t\u00E9", 40}, {L"NOTEPAD.EXE", 0}}), ListEntries(list));
-}
-
-TEST(FilterList, FindReportsTransparencyAndLeavesTheByteAloneWhenMissing)
-{
-    FilterList list;
-    AddAll(list, {L"calc", L"Word"});
-    uint8_t transparency = 99;
-    EXPECT_TRUE(list.FindFilter(L"WORD", &transparency));
-    EXPECT_EQ(11, transparency);
-    EXPECT_TRUE(list.FindFilter(L"calc"));
-    transparency = 77;
-    for (const wchar_t* missing : {L"wor", L"words", L"", static_cast<const wchar_t*>(nullptr)})
-        EXPECT_FALSE(list.FindFilter(missing, &transparency)) << Show(missing);
-    EXPECT_EQ(77, transparency);
-}
-
-TEST(FilterList, ModifyRenamesInPlaceAndRefusesClashes)
-{
-    FilterList list;
-    AddAll(list, {L"first", L"notepad.exe", L"last"});
-    EXPECT_TRUE(list.ModifyFilter(L"notepad.exe", L"Notepad.EXE", 0));
-    const Entries after = {{L"last", 12}, {L"Notepad.EXE", 0}, {L"first", 10}};
-    EXPECT_EQ(after, ListEntries(list));
-    const wchar_t* refused[][2] = {
-        {L"first", L"LAST"},   // another entry has it
-        {L"missing", L"c"}, {L"", L"c"}, {L"first", L""}, {nullptr, L"c"}, {L"first", nullptr},
+    // Each row as "pattern|column 1", with "*" after a selected one.
+    auto shown = [&](const wchar_t* const* selected, size_t selectedCount) {
+        EXPECT_TRUE(list.FillListView(view, selected, selectedCount));
+        std::wstring rows;
+        for (int row = 0; row < ListView_GetItemCount(view); ++row) {
+            wchar_t pattern[300] = {}, column1[300] = {};
+            ListView_GetItemText(view, row, 0, pattern, 300);
+            ListView_GetItemText(view, row, 1, column1, 300);
+            rows += (row ? L" " : L"") + std::wstring(pattern) + L"|" + column1
+                    + (ListView_GetItemState(view, row, LVIS_SELECTED) ? L"*" : L"");
+        }
+        return rows;
     };
-    for (const auto& r : refused) {
-        EXPECT_FALSE(list.ModifyFilter(r[0], r[1], 55)) << Show(r[0]) << " -> " << Show(r[1]);
-        EXPECT_EQ(after, ListEntries(list));
-    }
-}
-
-TEST(FilterList, RenamingToAShorterPatternClearsTheOldTail)
-{
-    FilterList list;
-    ASSERT_TRUE(list.AddFilter(L"C:\\Program Files\\Long Name\\app.exe", 20));
-    ASSERT_TRUE(list.ModifyFilter(L"c:\\program files\\long name\\APP.EXE", L"app", 20));
-    Bytes expected = {1, 0, 0, 0, 0x0F, 0x02, 0, 0, 'a', 0, 'p', 0, 'p', 0};   // count 1, size 527
-    expected.resize(4 + 526, 0);
-    expected.push_back(20);
-    EXPECT_EQ(expected, ListBytes(list));
-}
-
-TEST(FilterList, LongPatternsAreCutAndCannotBeDuplicatedByTheirTail)
-{
-    FilterList list;
-    const std::wstring base(260, L'p');
-    const std::wstring long1 = base + std::wstring(40, L'1');
-    const std::wstring long2 = base + std::wstring(40, L'2');
-    ASSERT_TRUE(list.AddFilter(long1.c_str(), 20));
-    EXPECT_EQ(Patterns{base}, ListPatterns(list));
-    EXPECT_TRUE(list.FindFilter(base.c_str()));
-    // Stored, both would be `base`: a second entry of that name would break uniqueness.
-    EXPECT_FALSE(list.AddFilter(long2.c_str(), 30));
-    ASSERT_TRUE(list.AddFilter(L"short", 30));
-    EXPECT_FALSE(list.ModifyFilter(L"short", long2.c_str(), 30));
-    EXPECT_EQ((Patterns{L"short", base}), ListPatterns(list));
-    EXPECT_TRUE(list.RemoveFilter(long2.c_str()));
-    EXPECT_EQ(Patterns{L"short"}, ListPatterns(list));
-}
-
-TEST(FilterList, RemoveUnlinksHeadMiddleAndTail)
-{
-    const struct {
-        const wchar_t* removed;
-        Patterns left;
-    } cases[] = {{L"D", {L"c", L"b", L"a"}}, {L"b", {L"d", L"c", L"a"}}, {L"A", {L"d", L"c", L"b"}}};
-    for (const auto& c : cases) {
-        FilterList list;
-        AddAll(list, {L"a", L"b", L"c", L"d"});
-        EXPECT_TRUE(list.RemoveFilter(c.removed));
-        EXPECT_EQ(c.left, ListPatterns(list));
-        EXPECT_FALSE(list.RemoveFilter(c.removed));
-        // The backward links must still be sound: moving the tail up walks them.
-        EXPECT_TRUE(list.MoveFilterUp(c.left.back().c_str()));
-        EXPECT_TRUE(list.MoveFilterUp(c.left.back().c_str()));
-        EXPECT_EQ((Patterns{c.left[2], c.left[0], c.left[1]}), ListPatterns(list)) << Show(c.removed);
-    }
-    FilterList empty;
-    for (const wchar_t* pattern : {L"", static_cast<const wchar_t*>(nullptr), L"a"})
-        EXPECT_FALSE(empty.RemoveFilter(pattern)) << Show(pattern);
-}
-
-TEST(FilterList, MovesSwapNeighboursAndStopAtTheEnds)
-{
-    FilterList list;
-    AddAll(list, {L"a", L"b", L"c", L"d"});   // d c b a
-    const struct {
-        bool up;
-        const wchar_t* pattern;
-        bool result;
-        Patterns order;
-    } steps[] = {
-        {true, L"d", false, {L"d", L"c", L"b", L"a"}},
-        {false, L"a", false, {L"d", L"c", L"b", L"a"}},
-        {false, L"missing", false, {L"d", L"c", L"b", L"a"}},
-        {true, L"C", true, {L"c", L"d", L"b", L"a"}},
-        {false, L"d", true, {L"c", L"b", L"d", L"a"}},
-        {false, L"d", true, {L"c", L"b", L"a", L"d"}},
-        {true, L"a", true, {L"c", L"a", L"b", L"d"}},
-        {true, L"a", true, {L"a", L"c", L"b", L"d"}},
-        {false, L"a", true, {L"c", L"a", L"b", L"d"}},
-        {true, L"d", true, {L"c", L"a", L"d", L"b"}},
+    // Patterns are compared by what an entry can hold, so a longer one cannot make a second
+    // entry of the same stored name.
+    const std::wstring p260(260, L'p'), long1 = p260 + L"1", long2 = p260 + L"2", row1 = p260 + L"|20%";
+    const std::wstring row2 = L"s|3% " + row1;
+    enum Op { Add, Find, Modify, Remove, Up, Down, Select };
+    const struct { Op op; const wchar_t* pattern; bool result = false; const wchar_t* rows = nullptr;
+                   uint8_t transparency = 0; const wchar_t* newPattern = nullptr; } steps[] = {
+        {Add, L"MAIL", true, L"MAIL|Disabled"}, {Add, L"Mail", false, nullptr, 50}, {Add, L""}, {Add, nullptr},
+        {Add, L"\u00E9", true, L"\u00E9|40% MAIL|Disabled", 150},   // above 99: the default
+        {Add, L"\u00C9", true, L"\u00C9|99% \u00E9|40% MAIL|Disabled", 99},   // only A-Z fold
+        {Find, L"mail", true, nullptr, 0}, {Find, L"\u00C9", true, nullptr, 99}, {Find, L"MAI", false, nullptr, 77},
+        {Find, L"MAILS", false, nullptr, 77}, {Find, L"", false, nullptr, 77}, {Find, nullptr, false, nullptr, 77},
+        {Modify, L"mail", true, L"\u00C9|99% \u00E9|40% Mail|1%", 1, L"Mail"},
+        {Modify, L"\u00E9", true, L"\u00C9|99% b|2% Mail|1%", 2, L"b"}, {Modify, L"b", false, nullptr, 5, L"MAIL"},
+        {Modify, L"x", false, nullptr, 5, L"c"}, {Modify, L"", false, nullptr, 5, L"c"},
+        {Modify, nullptr, false, nullptr, 5, L"c"}, {Modify, L"b", false, nullptr, 5, L""}, {Modify, L"b"},
+        {Modify, L"\u00C9", true, L"a|10% b|2% Mail|1%", 10, L"a"}, {Add, L"c", true, L"c|3% a|10% b|2% Mail|1%", 3},
+        {Up, L"c"}, {Down, L"mail"}, {Up, L"x"}, {Select, L"MAIL", true, L"c|3% a|10%* b|2% Mail|1%*", 0, L"A"},
+        {Down, L"A", true, L"c|3% b|2% a|10% Mail|1%"}, {Down, L"a", true, L"c|3% b|2% Mail|1% a|10%"},
+        {Up, L"a", true, L"c|3% b|2% a|10% Mail|1%"}, {Up, L"a", true, L"c|3% a|10% b|2% Mail|1%"},
+        {Up, L"a", true, L"a|10% c|3% b|2% Mail|1%"}, {Down, L"c", true, L"a|10% b|2% c|3% Mail|1%"},
+        // After each removal, moves walk the links around the gap.
+        {Remove, L"B", true, L"a|10% c|3% Mail|1%"}, {Remove, L"b"}, {Up, L"mail", true, L"a|10% Mail|1% c|3%"},
+        {Up, L"mail", true, L"Mail|1% a|10% c|3%"}, {Remove, L"c", true, L"Mail|1% a|10%"}, {Down, L"a"},
+        {Remove, L"MAIL", true, L"a|10%"}, {Up, L"a"}, {Remove, L"a", true, L""}, {Remove, L"a"}, {Remove, nullptr},
+        {Add, long1.c_str(), true, row1.c_str(), 20}, {Add, long2.c_str(), false, nullptr, 30},
+        {Find, p260.c_str(), true, nullptr, 20}, {Add, L"s", true, row2.c_str(), 3},
+        {Modify, L"s", false, nullptr, 3, long2.c_str()}, {Remove, long2.c_str(), true, L"s|3%"},
     };
+    std::wstring rows;
     for (const auto& s : steps) {
-        EXPECT_EQ(s.result, s.up ? list.MoveFilterUp(s.pattern) : list.MoveFilterDown(s.pattern))
-            << (s.up ? "up " : "down ") << Show(s.pattern);
-        EXPECT_EQ(s.order, ListPatterns(list));
+        uint8_t found = 77;
+        const wchar_t* selected[] = {s.pattern, nullptr, s.newPattern};
+        const bool result = s.op == Add      ? list.AddFilter(s.pattern, s.transparency)
+                            : s.op == Find   ? list.FindFilter(s.pattern, &found)
+                            : s.op == Modify ? list.ModifyFilter(s.pattern, s.newPattern, s.transparency)
+                            : s.op == Remove ? list.RemoveFilter(s.pattern)
+                            : s.op == Up     ? list.MoveFilterUp(s.pattern)
+                            : s.op == Down   ? list.MoveFilterDown(s.pattern)
+                                             : true;
+        rows = s.rows ? s.rows : rows;
+        EXPECT_EQ(s.result, result) << "step " << &s - steps;
+        EXPECT_EQ(rows, shown(selected, s.op == Select ? 3 : 0)) << "step " << &s - steps;
+        EXPECT_EQ(s.op == Find ? s.transparency : 77, found) << "step " << &s - steps;
     }
+    DestroyWindow(view);
 }
 
 TEST(FilterList, MatchWindowTriesPathThenTitleThenClassOfUntitledWindowsFrontToBack)
 {
     FilterList list;
-    // Front to back: "Calculator" (70), "TitleOnly" (0), "c:\tools\*.exe" (60), "TooltipsClass32" (50)
-    ASSERT_TRUE(list.AddFilter(L"TooltipsClass32", 50));
-    ASSERT_TRUE(list.AddFilter(L"c:\\tools\\*.exe", 60));
-    ASSERT_TRUE(list.AddFilter(L"TitleOnly", 0));
-    ASSERT_TRUE(list.AddFilter(L"Calculator", 70));
-    const struct {
-        const char* name;
-        const wchar_t* imagePath;
-        const wchar_t* className;
-        const wchar_t* title;
-        bool matches;
-        int transparency;   // expected out byte; the caller's 255 when nothing matches
-    } cases[] = {
-        {"path glob", L"C:\\TOOLS\\X.EXE", L"Cls", L"Doc", true, 60},
-        {"title beats a later path filter", L"C:\\tools\\x.exe", L"Cls", L"Calculator", true, 70},
-        {"path filter earlier than title filter wins", L"C:\\apps\\calculator.exe", L"Cls", L"TitleOnly", true, 70},
-        {"transparency 0 still matches", L"C:\\apps\\a.exe", L"Cls", L"my TitleOnly window", true, 0},
-        {"class of untitled window", L"C:\\apps\\a.exe", L"tooltips_class32x TooltipsClass32", L"", true, 50},
-        {"class ignored when titled", L"C:\\apps\\a.exe", L"TooltipsClass32", L"Tip", false, 255},
-        {"empty path does not match", L"", L"Cls", L"x", false, 255},
-        {"class name matched only after path", L"C:\\tools\\tooltipsclass32.exe", L"TooltipsClass32", L"", true, 60},
-        {"null title counts as empty", L"", L"TooltipsClass32", nullptr, true, 50},
+    for (const auto& filter : {std::pair<const wchar_t*, uint8_t>{L"TooltipsClass32", 50}, {L"c:\\tools\\*.exe", 60},
+                               {L"TitleOnly", 0}, {L"Calculator", 70}})
+        ASSERT_TRUE(list.AddFilter(filter.first, filter.second));
+    // -1: no match, and the caller's byte is left alone.
+    const struct { const wchar_t *path, *className, *title; int transparency; } cases[] = {
+        {L"C:\\TOOLS\\X.EXE", L"Cls", L"Doc", 60}, {L"", L"TooltipsClass32", nullptr, 50}, {L"", L"C", L"x", -1},
+        {L"C:\\tools\\x.exe", L"Cls", L"Calculator", 70},                     // an earlier title filter wins
+        {L"C:\\apps\\calculator.exe", L"Cls", L"TitleOnly", 70},              // an earlier path filter wins
+        {L"C:\\apps\\a.exe", L"Cls", L"my TitleOnly window", 0},              // transparency 0 still matches
+        {L"C:\\apps\\a.exe", L"tooltips_class32x TooltipsClass32", L"", 50},  // class of an untitled window
+        {L"C:\\apps\\a.exe", L"TooltipsClass32", L"Tip", -1},                 // class ignored when titled
+        {L"C:\\tools\\tooltipsclass32.exe", L"TooltipsClass32", L"", 60},     // the path before the class
     };
     for (const auto& c : cases) {
-        uint8_t transparency = 255;
-        EXPECT_EQ(c.matches, list.MatchWindow(c.imagePath, c.className, c.title, &transparency)) << c.name;
-        EXPECT_EQ(c.transparency, transparency) << c.name;
+        uint8_t found = 255;
+        EXPECT_EQ(c.transparency >= 0, list.MatchWindow(c.path, c.className, c.title, &found)) << "case " << &c - cases;
+        EXPECT_EQ(c.transparency >= 0 ? c.transparency : 255, found) << "case " << &c - cases;
     }
     EXPECT_TRUE(list.MatchWindow(L"C:\\tools\\x.exe", L"", L"", nullptr));
-    list.Clear();
-    EXPECT_FALSE(list.MatchWindow(L"C:\\tools\\x.exe", L"TooltipsClass32", L"", nullptr));
+}
+
+// Renames flip a filter between two patterns that both match the reader's title while no mix of
+// them does; another filter is added, moved past it and removed. A read torn by any of these
+// edits misses the filter or returns a value no state of the list had.
+TEST(FilterList, MatchWindowOnlySeesStatesTheListReallyHad)
+{
+    FilterList list;
+    const std::wstring a(100, L'a'), b(100, L'b'), title = a + b;
+    bool edited = list.AddFilter(a.c_str(), 10);
+    std::atomic<int> rounds{1000}, reads{0}, torn{0};
+    std::thread reader([&] {
+        for (uint8_t transparency = 0; rounds > 0; ++reads)
+            torn += !list.MatchWindow(L"", L"", title.c_str(), &transparency) || transparency < 10 || transparency > 11;
+    });
+    for (; rounds > 0; --rounds) {
+        for (const int before = reads; reads == before;)   // so that each round's edits fall among reads
+            std::this_thread::yield();
+        edited = list.ModifyFilter(a.c_str(), b.c_str(), 11) && list.AddFilter(L"other", 12)
+                 && list.MoveFilterDown(L"other") && list.MoveFilterUp(L"other")
+                 && list.ModifyFilter(b.c_str(), a.c_str(), 10) && list.RemoveFilter(L"other") && edited;
+    }
+    reader.join();
+    EXPECT_TRUE(edited);
+    EXPECT_EQ(0, torn.load()) << "of " << reads.load() << " reads";
 }
 
 } // namespace
