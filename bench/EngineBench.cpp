@@ -88,7 +88,7 @@ void LatencyBench(const wchar_t* dataFile)
     HelperProcess helper;
     std::vector<HWND> windows;
     for (int i = 0; i < kWindows; ++i)
-        windows.push_back(helper.Create("PvBenchLatency", "latency " + std::to_string(i)));
+        windows.push_back(helper.Create(L"PvBenchLatency", L"latency " + std::to_wstring(i)));
 
     Engine engine(dataFile);
     engine.settings.globalTransparency = 40;
@@ -142,7 +142,7 @@ void SweepBench(const wchar_t* dataFile)
     std::printf("|---|---|---|---|---|---|---|---|\n");
     for (int target : {10, 100, 500}) {
         while (int(windows.size()) < target) {
-            HWND window = helper.Create("PvBenchSweep", "sweep " + std::to_string(windows.size()));
+            HWND window = helper.Create(L"PvBenchSweep", L"sweep " + std::to_wstring(windows.size()));
             helper.Show(window, true);
             windows.push_back(window);
         }

@@ -1,19 +1,17 @@
-// The main window and the password dialogs in this process, with the program's own application
-// object (its engine runs here in safe mode only, which starts no thread and sets no hook). What
-// another process cannot see is tested here: fonts, the tray menu's text, the session's end.
+// The main window in this process, with the program's own application
+// object (its engine runs here in safe mode only, which starts no thread and sets no hook): what
+// the end-to-end tests cannot see from another process.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <string>
 
 #include "Application.h"
 #include "MainWindow.h"
 #include "PaneveilDriver.h"
 #include "PasswordDigest.h"
-#include "SetPasswordDialog.h"
 
 namespace {
 
@@ -21,7 +19,6 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = Record();
         Record().hideTrayIcon = 1;   // no tray icon left behind by a failed test
         TheApp().SetMainWnd(&m_window);
         ASSERT_TRUE(m_window.Create());
@@ -29,21 +26,13 @@ protected:
     void TearDown() override
     {
         TheApp().engine.Stop();
-        m_window.DestroyWindow();
-        Record() = m_saved;
+        Record().Reset();
         TheApp().sessionEnding = false;
     }
     static Settings& Record() { return TheApp().engine.settings; }
-    RECT ChildRect(HWND child)
-    {
-        RECT rect{};
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, m_window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    }
+    RECT ChildRect(int id) { return m_window.GetChildRect(GetDlgItem(m_window.Handle(), id)); }
 
     MainWindow m_window;
-    Settings m_saved{};
 };
 
 TEST_F(MainWindowTest, HotkeyTextNamesTheKeysOfTheLayout)
@@ -83,41 +72,22 @@ TEST_F(MainWindowTest, LayoutFollowsTheWindowSizeAndNeverGoesBelowTheFirst)
 {
     const HWND window = m_window.Handle();
     const RECT initial = m_window.GetWindowRect();
-    MINMAXINFO limits{};
-    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, initial.right - initial.left);
-    EXPECT_EQ(limits.ptMinTrackSize.y, initial.bottom - initial.top);
-    SetWindowPos(window, nullptr, 0, 0, initial.right - initial.left + 200, initial.bottom - initial.top + 150,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT client = m_window.GetClientRect();
-    const RECT tab = ChildRect(GetDlgItem(window, IDC_MAIN_TAB_GLOBAL));
-    const RECT banner = ChildRect(GetDlgItem(window, IDC_MAIN_BANNER));
-    const RECT footer = ChildRect(GetDlgItem(window, IDC_MAIN_FOOTER));
+    const int width = initial.right - initial.left, height = initial.bottom - initial.top;
+    SetWindowPos(window, nullptr, 0, 0, width - 50, height - 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT shrunk = m_window.GetWindowRect();
+    EXPECT_TRUE(EqualRect(&initial, &shrunk));
+    SetWindowPos(window, nullptr, 0, 0, width + 200, height + 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT client = m_window.GetClientRect(), tab = ChildRect(IDC_MAIN_TAB_GLOBAL);
+    const RECT banner = ChildRect(IDC_MAIN_BANNER), footer = ChildRect(IDC_MAIN_FOOTER);
     EXPECT_EQ(banner.right - banner.left, client.right);
     EXPECT_EQ(footer.right - footer.left, client.right);
     EXPECT_EQ(footer.bottom, client.bottom);
-    const RECT page = ChildRect(VisiblePage(window));
+    const RECT page = m_window.GetChildRect(VisiblePage(window));
     EXPECT_EQ(page.left, tab.left);
     EXPECT_EQ(page.top, tab.bottom - 1);
     EXPECT_EQ(page.right, client.right - tab.left);   // equal margins
     EXPECT_EQ(page.bottom, footer.top - 5);
-    EXPECT_EQ(ChildRect(GetDlgItem(window, IDC_MAIN_HELP)).right, page.right);
-}
-
-// No dialog font in this process: the template's 8 points, height -11 at 96 dpi, and the About
-// page's title five thirds of it in the display face.
-TEST_F(MainWindowTest, AboutPageTitleFont)
-{
-    HWND product = nullptr;
-    for (HWND page = GetWindow(m_window.Handle(), GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
-        if (GetDlgItem(page, IDC_ABOUT_WEB_SITE))
-            product = GetDlgItem(page, IDC_ABOUT_PRODUCT);
-    }
-    LOGFONTW title{};
-    ASSERT_EQ(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(product, WM_GETFONT, 0, 0)), sizeof title, &title),
-              int(sizeof title));
-    EXPECT_STREQ(title.lfFaceName, L"Impact");
-    EXPECT_EQ(title.lfHeight, -18);
+    EXPECT_EQ(ChildRect(IDC_MAIN_HELP).right, page.right);
 }
 
 // Another process cannot read a menu under Wine: a thread timer runs inside the menu's own loop,
@@ -150,30 +120,6 @@ TEST_F(MainWindowTest, TrayMenuTextFollowsTheEngineAndTheHotkey)
     EXPECT_EQ(toggleText(), L"&Disable Paneveil\tControl + Alt + T");
     TheApp().engine.Stop();
     EXPECT_EQ(toggleText(), L"&Enable Paneveil\tControl + Alt + T");
-}
-
-// The set-password dialog offers OK only for a non-empty password typed the same twice.
-TEST(SetPasswordDialogTest, OkOnlyForMatchingNonEmptyEntries)
-{
-    SetPasswordDialog dialog(nullptr);
-    ASSERT_TRUE(dialog.Create());
-    const HWND window = dialog.Handle();
-    const struct {
-        const wchar_t* first;
-        const wchar_t* second;
-        bool enabled;
-    } cases[] = {{L"", L"", false}, {L"abc", L"", false}, {L"abc", L"abd", false}, {L"abc", L"ABC", false},
-                 {L"", L"abc", false}, {L"p\u00e4ss", L"p\u00e4ss", true}};
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        SetDlgItemTextW(window, IDC_PASSWORD, cases[i].first);
-        SetDlgItemTextW(window, IDC_PASSWORD_CONFIRM, cases[i].second);
-        EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDOK)) != FALSE, cases[i].enabled) << "case " << i;
-    }
-    for (int edit : {IDC_PASSWORD, IDC_PASSWORD_CONFIRM})
-        EXPECT_EQ(SendDlgItemMessageW(window, edit, EM_GETLIMITTEXT, 0, 0), 255);
-    ASSERT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ(dialog.m_password, L"p\u00e4ss");
-    dialog.DestroyWindow();
 }
 
 }  // namespace

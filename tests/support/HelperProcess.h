@@ -6,53 +6,34 @@
 #include "TestSupport.h"
 #include "UniqueHandle.h"
 
-// A child process with its standard input and output on pipes. Going, it closes the input, which
-// ends the programs used here, and after 5 s ends the process by force.
-class PipedProcess {
-public:
-    explicit PipedProcess(const std::wstring& commandLine);
-    ~PipedProcess();
-    PipedProcess(const PipedProcess&) = delete;
-    PipedProcess& operator=(const PipedProcess&) = delete;
-
-    bool IsRunning() const { return bool(m_process); }
-    bool Write(const std::string& text);
-    // The next line of output without its line end, empty when the output ends. Pumps the calling
-    // thread's messages while it waits, so that its timers and windows stay alive.
-    std::string ReadLine();
-    bool WaitForEnd(DWORD milliseconds);
-
-private:
-    UniqueKernelHandle m_process;
-    UniqueKernelHandle m_input;    // our end of its standard input
-    UniqueKernelHandle m_output;   // our end of its standard output
-};
-
 // Drives pv_window_helper.exe, which lies next to the running program (see WindowHelper.cpp).
+// While a command runs, messages sent to the calling thread are still answered.
 class HelperProcess {
 public:
     HelperProcess();
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
 
-    bool IsRunning() const { return m_process.IsRunning(); }
-    // Sends one command (fields joined by tabs) and returns the reply line.
-    std::string Command(const std::string& line);
+    bool IsRunning() const { return m_window != nullptr; }
+    LRESULT Command(const std::wstring& line);
 
     // A hidden top-level window; null if it could not be made.
-    HWND Create(const std::string& className, const std::string& title, bool colorKey = false);
+    HWND Create(const std::wstring& className, const std::wstring& title, bool colorKey = false);
     // quiet: without the window event, so that only a sweep can find the change.
-    void Show(HWND window, bool quiet = false);
-    void Hide(HWND window, bool quiet = false);
-    void Destroy(HWND window);
+    void Show(HWND window, bool quiet = false) { Command(L"show\t" + Argument(window) + (quiet ? L"\tquiet" : L"")); }
+    void Hide(HWND window, bool quiet = false) { Command(L"hide\t" + Argument(window) + (quiet ? L"\tquiet" : L"")); }
+    void Destroy(HWND window) { Command(L"destroy\t" + Argument(window)); }
     // The window's alpha: -1 when it is not layered, -2 when it is layered with a colour key.
-    int Alpha(HWND window);
-    // Polls Alpha until it gives `alpha`; false when the time is up.
+    int Alpha(HWND window) { return int(Command(L"alpha\t" + Argument(window))); }
+    // Polls Alpha, pumping this thread's messages, until it gives `alpha`; false when the time is up.
     bool WaitForAlpha(HWND window, int alpha, DWORD timeoutMilliseconds = 3000);
-    // Shows the window and waits in the helper until it has `alpha`: the microseconds from the
-    // show, or -1 on timeout.
+    // Shows the window and waits until it has `alpha`: the microseconds from the show, or -1.
     long long ShowAndWait(HWND window, int alpha, DWORD timeoutMilliseconds);
 
-private:
-    PipedProcess m_process;
-};
+    static std::wstring Argument(HWND window) { return std::to_wstring(reinterpret_cast<UINT_PTR>(window)); }
 
-std::string WindowArgument(HWND window);
+private:
+    UniqueKernelHandle m_process;
+    HWND m_window = nullptr;   // its command window
+};

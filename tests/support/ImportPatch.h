@@ -8,25 +8,19 @@
 class ImportPatch {
 public:
     ImportPatch(const wchar_t* module, const char* function, const void* replacement)
+        : m_original(reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleW(module), function)))
     {
-        const void* original = reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleW(module), function));
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
         for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-             original && d->Name && !m_slot; ++d) {
-            for (auto* slot = reinterpret_cast<const void**>(base + d->FirstThunk); *slot; ++slot) {
-                if (*slot == original) {
-                    m_slot = slot;
-                    break;
-                }
-            }
+             m_original && d->Name && !m_slot; ++d) {
+            for (auto* slot = reinterpret_cast<const void**>(base + d->FirstThunk); *slot && !m_slot; ++slot)
+                m_slot = *slot == m_original ? slot : nullptr;
         }
-        if (m_slot) {
-            m_original = *m_slot;
+        if (m_slot)
             Write(replacement);
-        }
     }
     ~ImportPatch()
     {

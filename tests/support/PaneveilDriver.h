@@ -12,35 +12,30 @@
 // Starts the real Paneveil.exe in the test run's prefix and works it as a user would, through
 // window messages and real key presses.
 
-// The program's path, given to the test executable as its first argument (a Unix path is turned
-// into the Z: drive path Wine maps to it).
+// The program's path, the test executable's first argument (a Unix path becomes Wine's Z: path).
 void SetProgramPath(const char* path);
 // Documents\Kestro\Paneveil\Paneveil.dat, its folders created (Wine's Documents is the run's HOME).
 std::wstring DataFilePath();
-
-// The text of a window of any process.
 std::wstring WindowText(HWND window);
 
 class PaneveilProcess {
 public:
     PaneveilProcess() = default;
-    // Kills a process a failed test left running.
-    ~PaneveilProcess() { Kill(); }
+    ~PaneveilProcess() { Kill(); }   // a process a failed test left running
     PaneveilProcess(const PaneveilProcess&) = delete;
     PaneveilProcess& operator=(const PaneveilProcess&) = delete;
 
     bool Start(const std::wstring& arguments = L"");
-    bool IsRunning() const;
-    bool WaitForExit(DWORD timeoutMilliseconds = 10000);
+    bool IsRunning() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+    bool WaitForExit(DWORD milliseconds = 10000) { return WaitForSingleObject(m_process.get(), milliseconds) == 0; }
 
-    // Top-level windows of this process with the given caption, hidden ones included.
+    // Top-level windows of this process with the caption, hidden ones included.
     std::vector<HWND> FindWindows(const wchar_t* caption) const;
-    // The first such window that `accept` takes (any, without it), waited for.
-    HWND WaitForWindow(const wchar_t* caption, DWORD timeoutMilliseconds = 10000, bool (*accept)(HWND) = nullptr) const;
-    // The main window: captioned "Paneveil" like the message boxes, but with the tab buttons.
-    HWND MainWindow() const;
-    // A message box of this process (caption "Paneveil", a static text 0xFFFF) and its text.
-    HWND WaitForMessageBox(std::wstring* text = nullptr, DWORD timeoutMilliseconds = 10000) const;
+    // The first of them with a child `childId` (and shown, if asked), waited for.
+    HWND WaitForWindow(const wchar_t* caption, int childId, bool shown, DWORD milliseconds = 10000) const;
+    // The main window is captioned like the message boxes, which have a static text 0xFFFF.
+    HWND MainWindow() const { return WaitForWindow(L"Paneveil", IDC_MAIN_TAB_GLOBAL, false); }
+    HWND MessageBox(DWORD milliseconds = 10000) const { return WaitForWindow(L"Paneveil", 0xFFFF, true, milliseconds); }
 
     // Ends the process as a crash would. Unless told to keep it, the engine's running atom that a
     // killed run leaves behind is removed, so that later starts are not offered safe mode.
@@ -54,8 +49,8 @@ private:
 // The one child page of the main window shown now (by its style, so also while the window is
 // hidden); null when none or several are.
 HWND VisiblePage(HWND mainWindow);
-// Returns once the main window has handled every message posted to it before: a tab click posted
-// after them has then shown another page.
+// Returns once the main window has handled every message posted to it before: a tab command
+// posted after them has then shown another page.
 bool Sync(HWND mainWindow);
 
 // Clicks a button (BM_CLICK, posted: the click may open a modal box).
@@ -64,7 +59,6 @@ void ClickButton(HWND dialog, int id);
 void TypeText(HWND dialog, int id, const std::wstring& text);
 // Presses the keys in order and releases them in reverse, as real keyboard input.
 void PressKeys(std::initializer_list<WORD> keys);
-
 // Whether the shell holds a tray icon (id 0) of this window: a modify that changes nothing
 // succeeds only for an icon that exists.
 bool TrayIconExists(HWND owner);

@@ -13,17 +13,13 @@ bool Screenshot::Take(const std::wstring& name, std::string* error)
     DeleteFileW(ppm.c_str());
     // start.exe runs a Unix program but does not wait for it: the script renames the PPM into place
     // once it is complete.
-    std::wstring command = L"C:\\windows\\system32\\start.exe /unix " PV_TAKE_SCREENSHOT L" " + base;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!shots || !CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                  nullptr, &startup, &process)) {
+    const HANDLE process =
+        StartProcess(L"C:\\windows\\system32\\start.exe /unix " PV_TAKE_SCREENSHOT L" " + base, CREATE_NO_WINDOW);
+    if (!shots || !process) {
         *error = "the screenshot script did not start (is PV_SHOTS set?)";
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    CloseHandle(process);
     Bytes file;
     if (!WaitFor([&] { return ReadWholeFile(ppm, file); }, 15000)) {
         *error = "no screenshot was written within 15 s";

@@ -54,6 +54,17 @@ std::wstring ProgramFolder()
     return fs::path(path).parent_path().wstring();
 }
 
+HANDLE StartProcess(std::wstring commandLine, DWORD flags)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
 void PumpMessages(DWORD milliseconds)
 {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);

@@ -31,6 +31,8 @@ bool WriteWholeFile(const std::wstring& path, const Bytes& bytes);
 
 // The folder of the running program, without a trailing backslash.
 std::wstring ProgramFolder();
+// Starts a program; its process handle, to be closed by the caller, or null.
+HANDLE StartProcess(std::wstring commandLine, DWORD flags = 0);
 
 // Waits up to `milliseconds` for input, then dispatches what the calling thread has queued. At
 // most one timer message per call: a timer is due again as soon as a callback outlasts its period

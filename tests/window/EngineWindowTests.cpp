@@ -14,38 +14,28 @@ namespace {
 constexpr int kUntouched = -1;   // not layered
 constexpr int kColourKeyed = -2;
 
-// One engine against the windows of one helper process. A window titled "PvMarker" always gets
-// alpha 127 through a filter of its own: once it has it, every event posted before it has been
-// processed, so a window that is to stay untouched can be checked without sleeping.
+// One engine against the windows of one helper process, which take their leave with it. A window
+// titled "PvMarker" always gets alpha 127 through a filter of its own: once it has it, every event
+// posted before it has been processed, so a window that is to stay untouched can be checked
+// without sleeping.
 class EngineWindows : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_helper.IsRunning());
         ASSERT_TRUE(m_engine.filters.AddFilter(L"PvMarker", 50));
-        ASSERT_NE(m_marker = Create("PvMarkerClass", "PvMarker"), nullptr);
+        ASSERT_NE(m_marker = m_helper.Create(L"PvMarkerClass", L"PvMarker"), nullptr);
     }
-    void TearDown() override
-    {
-        m_engine.Stop();
-        for (HWND window : m_windows)
-            m_helper.Destroy(window);
-        RemoveRunningAtom();
-    }
-    HWND Create(const std::string& className, const std::string& title, bool colorKey = false)
-    {
-        m_windows.push_back(m_helper.Create(className, title, colorKey));
-        return m_windows.back();
-    }
+    void TearDown() override { RemoveRunningAtom(); }
     bool Sync()
     {
         m_helper.Hide(m_marker);
         return m_helper.WaitForAlpha(m_marker, kUntouched) && m_helper.ShowAndWait(m_marker, 127, 3000) >= 0;
     }
-    static bool WorkerEnded(DWORD threadId)
+    HWND Shown(const std::wstring& className, const std::wstring& title, bool quiet = false)
     {
-        UniqueKernelHandle worker(OpenThread(SYNCHRONIZE, FALSE, threadId));
-        return !worker || WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0;
+        const HWND window = m_helper.Create(className, title);
+        m_helper.Show(window, quiet);
+        return window;
     }
 
     TempFolder m_folder;
@@ -53,7 +43,6 @@ protected:
     Engine m_engine{m_dataFile.c_str()};
     HelperProcess m_helper;
     HWND m_marker = nullptr;
-    std::vector<HWND> m_windows;
 };
 
 TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
@@ -64,25 +53,25 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
         bool superTrans;
         const wchar_t* filter;   // nullptr: none
         int filterTransparency;
-        const char* className;
-        const char* title;
+        const wchar_t* className;
+        const wchar_t* title;
         int alpha;
     } cases[] = {
-        {"global", 40, false, nullptr, 0, "PvPlain", "plain window", 153},
-        {"global 0 leaves it", 0, false, nullptr, 0, "PvPlain", "plain window", kUntouched},
-        {"global capped at 80", 95, false, nullptr, 0, "PvPlain", "plain window", 51},
-        {"filter on the title", 40, false, L"My Notes", 20, "PvPlain", "All My Notes", 204},
-        {"filter of 0 shields", 40, false, L"Shielded", 0, "PvPlain", "Shielded one", kUntouched},
-        {"filter capped at 80", 40, false, L"Very", 95, "PvPlain", "Very clear", 51},
-        {"filter with super-trans", 40, true, L"Very", 95, "PvPlain", "Very clear", 12},
-        {"untitled, by class", 0, false, L"PvUntitled", 30, "PvUntitled", "", 178},
-        {"titled, never by class", 0, false, L"PvTitled", 30, "PvTitled", "a title", kUntouched},
-        {"filter on the program path", 0, false, L"\\pv_window_helper.exe", 60, "PvPlain", "any", 102},
-        {"desktop Progman", 40, false, nullptr, 0, "Progman", "Program Manager", kUntouched},
-        {"desktop WorkerW", 40, false, nullptr, 0, "WorkerW", "", kUntouched},
-        {"tooltip", 40, false, nullptr, 0, "tooltips_class32", "", kUntouched},
-        {"filter reaches a tooltip", 40, false, L"tooltips_class32", 30, "tooltips_class32", "", 178},
-        {"filter reaches Progman", 40, false, L"Program Manager", 30, "Progman", "Program Manager", 178},
+        {"global", 40, false, nullptr, 0, L"PvPlain", L"plain window", 153},
+        {"global 0 leaves it", 0, false, nullptr, 0, L"PvPlain", L"plain window", kUntouched},
+        {"global capped at 80", 95, false, nullptr, 0, L"PvPlain", L"plain window", 51},
+        {"filter on the title", 40, false, L"My Notes", 20, L"PvPlain", L"All My Notes", 204},
+        {"filter of 0 shields", 40, false, L"Shielded", 0, L"PvPlain", L"Shielded one", kUntouched},
+        {"filter capped at 80", 40, false, L"Very", 95, L"PvPlain", L"Very clear", 51},
+        {"filter with super-trans", 40, true, L"Very", 95, L"PvPlain", L"Very clear", 12},
+        {"untitled, by class", 0, false, L"PvUntitled", 30, L"PvUntitled", L"", 178},
+        {"titled, never by class", 0, false, L"PvTitled", 30, L"PvTitled", L"a title", kUntouched},
+        {"filter on the program path", 0, false, L"\\pv_window_helper.exe", 60, L"PvPlain", L"any", 102},
+        {"desktop Progman", 40, false, nullptr, 0, L"Progman", L"Program Manager", kUntouched},
+        {"desktop WorkerW", 40, false, nullptr, 0, L"WorkerW", L"", kUntouched},
+        {"tooltip", 40, false, nullptr, 0, L"tooltips_class32", L"", kUntouched},
+        {"filter reaches a tooltip", 40, false, L"tooltips_class32", 30, L"tooltips_class32", L"", 178},
+        {"filter reaches Progman", 40, false, L"Program Manager", 30, L"Progman", L"Program Manager", 178},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -92,8 +81,7 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
             ASSERT_TRUE(m_engine.filters.AddFilter(c.filter, static_cast<uint8_t>(c.filterTransparency)));
         }
         ASSERT_TRUE(m_engine.Start());
-        HWND window = Create(c.className, c.title);
-        m_helper.Show(window);
+        const HWND window = Shown(c.className, c.title);
         if (c.alpha == kUntouched) {
             ASSERT_TRUE(Sync());
         }
@@ -106,41 +94,26 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
     }
 }
 
-TEST_F(EngineWindows, WindowsOfTheEnginesOwnProcessTakeFiltersButNotTheGlobal)
+TEST(EngineOwnWindows, TakeFiltersButNotTheGlobal)
 {
-    HWND own = CreateWindowExW(0, L"STATIC", L"own window", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+    HWND own = CreateWindowExW(0, L"STATIC", L"own window", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
                                nullptr, nullptr);
-    auto ownAlpha = [own] {
-        BYTE alpha = 0;
-        const bool layered = GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED;
-        return layered && GetLayeredWindowAttributes(own, nullptr, &alpha, nullptr) ? int(alpha) : kUntouched;
-    };
-    auto showOwn = [own] {
-        ShowWindow(own, SW_SHOWNOACTIVATE);
-        NotifyWinEvent(EVENT_OBJECT_SHOW, own, OBJID_WINDOW, CHILDID_SELF);   // Wine raises none
-    };
-    m_engine.settings.globalTransparency = 40;
-    ASSERT_TRUE(m_engine.Start());
-    showOwn();
-    ASSERT_TRUE(Sync());   // pumps this thread meanwhile: the worker asks it for the title
-    EXPECT_EQ(ownAlpha(), kUntouched);
-    ShowWindow(own, SW_HIDE);
-
-    ASSERT_TRUE(m_engine.filters.AddFilter(L"\\window_tests.exe", 30));
-    showOwn();
-    EXPECT_TRUE(WaitFor([&] { return ownAlpha() == 178; }));
-    m_engine.Stop();
-    EXPECT_EQ(ownAlpha(), kUntouched);
+    TempFolder folder;
+    Engine engine(folder.File(L"Paneveil.dat").c_str());
+    EXPECT_FALSE(engine.ProcessWindow(own, false));
+    EXPECT_FALSE(GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED);
+    ASSERT_TRUE(engine.filters.AddFilter(L"\\window_tests.exe", 30));
+    EXPECT_TRUE(engine.ProcessWindow(own, false));
+    BYTE alpha = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(own, nullptr, &alpha, nullptr) && alpha == 178);
     DestroyWindow(own);
 }
 
 TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomButNotColourKeys)
 {
-    HWND first = Create("PvPlain", "first");
-    HWND second = Create("PvPlain", "second");
-    HWND keyed = Create("PvKeyed", "keyed", true);   // a colour key belongs to its own program
-    for (HWND window : {first, second, keyed})
-        m_helper.Show(window);
+    const HWND first = Shown(L"PvPlain", L"first"), second = Shown(L"PvPlain", L"second");
+    const HWND keyed = m_helper.Create(L"PvKeyed", L"keyed", true);   // a colour key is its program's own
+    m_helper.Show(keyed);
     ASSERT_EQ(m_helper.Alpha(keyed), kColourKeyed);
 
     // Stop when nothing runs touches nothing.
@@ -159,12 +132,10 @@ TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomBut
     for (HWND window : {first, second})
         EXPECT_EQ(m_helper.Alpha(window), 204);
 
-    const DWORD workerId = EngineProbe::WorkerThreadId(m_engine);
     EXPECT_TRUE(m_engine.Stop());
     EXPECT_FALSE(m_engine.IsRunning());
     EXPECT_FALSE(IsRunningAtomPresent());   // however many times it was added
     EXPECT_EQ(EngineProbe::WorkerThread(m_engine), nullptr);
-    EXPECT_TRUE(WorkerEnded(workerId));
     for (HWND window : {first, second})
         EXPECT_EQ(m_helper.Alpha(window), kUntouched);
     EXPECT_EQ(m_helper.Alpha(keyed), kColourKeyed);
@@ -172,8 +143,7 @@ TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomBut
 
 TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettingsSay)
 {
-    HWND window = Create("PvPlain", "reapply");
-    m_helper.Show(window);
+    const HWND window = Shown(L"PvPlain", L"reapply");
     m_engine.settings.globalTransparency = 30;
     // Reapplying starts a stopped engine in hook mode only.
     m_engine.settings.safeMode = 1;
@@ -187,16 +157,13 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
 
     // A restart switches to safe mode: no worker, no atom, a timer that finds windows without any
     // event and picks up changed settings on its next tick.
-    const DWORD workerId = EngineProbe::WorkerThreadId(m_engine);
     m_engine.settings.safeMode = 1;
     m_engine.settings.globalTransparency = 40;
     m_engine.ApplySettings(true, false, false);
     EXPECT_TRUE(EngineProbe::TimerRuns(m_engine));
     EXPECT_EQ(EngineProbe::WorkerThreadId(m_engine), 0u);
-    EXPECT_TRUE(WorkerEnded(workerId));
     EXPECT_FALSE(IsRunningAtomPresent());
-    HWND quiet = Create("PvPlain", "switching");
-    m_helper.Show(quiet, true);
+    const HWND quiet = Shown(L"PvPlain", L"switching", true);
     EXPECT_TRUE(m_helper.WaitForAlpha(quiet, 153));
     m_engine.settings.globalTransparency = 20;
     EXPECT_TRUE(m_helper.WaitForAlpha(quiet, 204));
@@ -209,20 +176,15 @@ TEST_F(EngineWindows, ApplySettingsStartsOrSwitchesModesAsItsFlagsAndTheSettings
     EXPECT_FALSE(EngineProbe::TimerRuns(m_engine));
     EXPECT_TRUE(IsRunningAtomPresent());
     EXPECT_EQ(m_helper.Alpha(quiet), kUntouched);
-    EXPECT_GE(m_helper.ShowAndWait(Create("PvPlain", "shown in hook mode"), 204, 3000), 0);
-}
+    EXPECT_GE(m_helper.ShowAndWait(m_helper.Create(L"PvPlain", L"shown in hook mode"), 204, 3000), 0);
 
-TEST_F(EngineWindows, ApplySettingsCapsTheGlobalTransparencyAndSaves)
-{
-    for (uint8_t superTrans : {0, 1}) {
-        m_engine.settings.superTransMode = superTrans;
-        m_engine.settings.globalTransparency = 95;
-        EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
-        Engine reloaded(m_dataFile.c_str());
-        ASSERT_TRUE(reloaded.LoadDataFile());
-        EXPECT_EQ(reloaded.settings.globalTransparency, superTrans ? 95 : 80);
-        EXPECT_TRUE(reloaded.filters.FindFilter(L"PvMarker"));
-    }
+    // Without super-trans mode the global transparency is capped at 80 when applied, and saved so.
+    m_engine.settings.globalTransparency = 95;
+    EXPECT_TRUE(m_engine.ApplySettings(false, false, false));
+    Engine reloaded(m_dataFile.c_str());
+    ASSERT_TRUE(reloaded.LoadDataFile());
+    EXPECT_EQ(reloaded.settings.globalTransparency, 80);
+    EXPECT_TRUE(reloaded.filters.FindFilter(L"PvMarker"));
 }
 
 HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD)
@@ -235,8 +197,7 @@ HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_
 // next start would offer safe mode) or leave windows translucent that Stop would never restore.
 TEST_F(EngineWindows, AWorkerThatCannotBeCreatedLeavesNoAtomAndNoWindowChanged)
 {
-    HWND window = Create("PvPlain", "no worker");
-    m_helper.Show(window);
+    const HWND window = Shown(L"PvPlain", L"no worker");
     {
         ImportPatch failing(L"kernel32.dll", "CreateThread", reinterpret_cast<const void*>(&FailingCreateThread));
         ASSERT_TRUE(failing.Installed());
@@ -248,24 +209,20 @@ TEST_F(EngineWindows, AWorkerThatCannotBeCreatedLeavesNoAtomAndNoWindowChanged)
 }
 
 int g_getTextCalls = 0;
+WNDPROC g_staticProc = nullptr;
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     g_getTextCalls += message == WM_GETTEXT;
-    return DefWindowProcW(window, message, wParam, lParam);
+    return CallWindowProcW(g_staticProc, window, message, wParam, lParam);
 }
 
 // The worker reads the title of a window of this thread, which is a message to this thread. Stop
 // must serve it while it waits; otherwise the worker never ends and is terminated after the limit.
 TEST_F(EngineWindows, StopServesTheWorkersMessagesToThisThreadWhileWaiting)
 {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"PvStopProbe";
-    ASSERT_NE(RegisterClassW(&windowClass), 0);
-    HWND window = CreateWindowExW(0, L"PvStopProbe", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    g_staticProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(&CountingProc)));
     ASSERT_TRUE(m_engine.Start());
     g_getTextCalls = 0;
     // Stands in for PVDLL's post about a window of this thread; no message is pumped here.

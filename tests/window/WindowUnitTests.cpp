@@ -5,26 +5,19 @@
 
 #include "Engine.h"
 #include "ProcessImage.h"
+#include "TestSupport.h"
 #include "WindowAlpha.h"
 
 namespace {
 
+// The check values of the formula (truncated 255 - p% of 255, in doubles) that the windows in the
+// engine's tests do not reach, and the caps: nothing beyond 80 percent without super-trans mode,
+// and out of range read as 40, but only after that cap.
 TEST(AlphaForTransparency, FollowsTheFormulaAndTheCaps)
 {
-    const struct {
-        int percentage;
-        bool superTrans;
-        int alpha;
-    } cases[] = {
-        // The formula's check values (truncated 255 - p% of 255, in doubles).
-        {0, true, 255}, {1, true, 252}, {20, true, 204}, {40, true, 153}, {50, true, 127}, {80, true, 51},
-        {99, true, 2}, {95, true, 12},
-        // Without super-trans mode nothing goes beyond 80 percent; out of range reads as 40, but
-        // only after that cap.
-        {81, false, 51}, {99, false, 51}, {79, false, 53}, {100, true, 153}, {255, true, 153}, {150, false, 51},
-    };
+    const int cases[][3] = {{0, 1, 255}, {1, 1, 252}, {99, 1, 2}, {81, 0, 51}, {79, 0, 53}, {100, 1, 153}, {150, 0, 51}};
     for (const auto& c : cases)
-        EXPECT_EQ(AlphaForTransparency(uint8_t(c.percentage), c.superTrans), c.alpha) << c.percentage << "% " << c.superTrans;
+        EXPECT_EQ(AlphaForTransparency(uint8_t(c[0]), c[1] != 0), c[2]) << c[0] << "% " << c[1];
 }
 
 TEST(MapDevicePathToDrive, TakesTheDeviceOnlyAsAWholeLeadingComponent)
@@ -55,34 +48,55 @@ TEST(MapDevicePathToDrive, TakesTheDeviceOnlyAsAWholeLeadingComponent)
     }
 }
 
-// The end-to-end autostart test runs a program from a folder with a blank; these are the lengths
-// no folder here can reach.
-TEST(BuildAutoStartValue, QuotesTheLongestPathAndRefusesALongerOne)
+TEST(AutoStart, TheValueQuotesPathsWithBlanksNeverCutsThemAndIsWrittenAndDeleted)
 {
     const std::wstring longest = L"C:\\Program Files\\" + std::wstring(kPathCapacity - 1 - 17 - 4, L'p') + L".exe";
-    wchar_t value[kAutoStartValueCapacity];
-    EXPECT_TRUE(BuildAutoStartValue(longest.c_str(), value));
-    EXPECT_EQ(std::wstring(value), L"\"" + longest + L"\" /b");
-    EXPECT_FALSE(BuildAutoStartValue((longest + L"x").c_str(), value));
-    EXPECT_STREQ(value, L"");
+    const struct {
+        std::wstring program;
+        std::wstring value;   // empty: refused
+    } cases[] = {
+        {L"C:\\Program Files\\Paneveil\\Paneveil.exe", L"\"C:\\Program Files\\Paneveil\\Paneveil.exe\" /b"},
+        {L"C:\\Tools\\Paneveil.exe", L"C:\\Tools\\Paneveil.exe /b"},
+        {longest, L"\"" + longest + L"\" /b"},
+        {longest + L"x", L""},
+    };
+    for (const auto& c : cases) {
+        wchar_t value[kAutoStartValueCapacity];
+        EXPECT_EQ(BuildAutoStartValue(c.program.c_str(), value), !c.value.empty());
+        EXPECT_EQ(std::wstring(value), c.value);
+    }
+
+    const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto runValue = [&runKey] {
+        wchar_t value[600] = L"<none>";
+        DWORD size = sizeof value;
+        RegGetValueW(HKEY_CURRENT_USER, runKey, L"Paneveil", RRF_RT_REG_SZ, nullptr, value, &size);
+        return std::wstring(value);
+    };
+    // A fresh Wine prefix may lack the Run key that every Windows installation has.
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, runKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr), 0);
+    RegCloseKey(created);
+    wchar_t program[kPathCapacity] = {};
+    GetModuleFileNameW(nullptr, program, kPathCapacity);
+    TempFolder folder;
+    Engine engine(folder.File(L"Paneveil.dat").c_str());
+    for (uint8_t autoStart : {1, 0}) {
+        engine.settings.autoStart = autoStart;
+        EXPECT_TRUE(engine.ApplySettings(false, true, false));
+        EXPECT_EQ(runValue(), autoStart ? std::wstring(program) + L" /b" : L"<none>");
+    }
 }
 
-TEST(GetProcessImagePath, GivesTheDriveLetterPathWithOrWithoutMemoryAccessAndNothingForANonProcess)
+// The engine's tests reach the module list of a process opened with full access; with limited
+// access there is only the NT device path to map.
+TEST(GetProcessImagePath, MapsTheDevicePathOfAProcessOpenedWithLimitedAccess)
 {
-    wchar_t expected[kPathCapacity] = {};
+    wchar_t expected[kPathCapacity] = {}, path[kPathCapacity];
     ASSERT_NE(GetModuleFileNameW(nullptr, expected, kPathCapacity), 0u);
-    // Full access reads the module list; limited access has only the NT device path to map.
-    for (DWORD access : {DWORD(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ), DWORD(PROCESS_QUERY_LIMITED_INFORMATION)}) {
-        UniqueKernelHandle process(OpenProcess(access, FALSE, GetCurrentProcessId()));
-        wchar_t path[kPathCapacity];
-        GetProcessImagePath(process.get(), path);
-        EXPECT_EQ(CompareStringOrdinal(path, -1, expected, -1, TRUE), CSTR_EQUAL) << access;
-    }
-    UniqueKernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    wchar_t path[kPathCapacity];
-    wmemset(path, L'#', kPathCapacity);
-    GetProcessImagePath(event.get(), path);
-    EXPECT_STREQ(path, L"");
+    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetCurrentProcessId()));
+    GetProcessImagePath(process.get(), path);
+    EXPECT_EQ(CompareStringOrdinal(path, -1, expected, -1, TRUE), CSTR_EQUAL) << path;
 }
 
 } // namespace
