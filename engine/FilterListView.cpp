@@ -36,9 +36,10 @@ bool FilterList::FillListView(HWND listView, const wchar_t* const* selected, siz
             continue;
         previousRow = row;
 
-        wchar_t percentage[8];
+        // Room for the longer of "Disabled" and "255%" (the list may hold up to 255).
+        wchar_t percentage[std::size(L"Disabled")];
         if (entry->transparency == 0)
-            wcscpy(percentage, L"Disabled");
+            wcsncpy(percentage, L"Disabled", std::size(percentage));
         else
             swprintf(percentage, std::size(percentage), L"%d%%", entry->transparency);
         LVITEMW column = {};
