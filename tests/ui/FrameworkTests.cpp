@@ -7,6 +7,7 @@
 #include "Dialog.h"
 #include "ImportPatch.h"
 #include "Messages.h"
+#include "SimpleFileDialog.h"
 #include "resource.h"
 
 namespace {
@@ -91,6 +92,13 @@ TEST(Dialog, ModalDialogOfAPageDisablesThePagesWindowAndQuitCancelsIt)
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "handed on to the outer loop";
     EXPECT_EQ(5u, quit.wParam);
+}
+
+TEST(SimpleFileDialog, InitialNameLongerThanTheBufferIsCutNotOverrun)
+{
+    const std::wstring name(700, L'n');
+    SimpleFileDialog dialog(true, nullptr, name.c_str(), 0, L"All files (*.*)|*.*||", nullptr);
+    EXPECT_EQ(name.substr(0, 599), dialog.GetPathName());
 }
 
 } // namespace
