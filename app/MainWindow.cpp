@@ -34,7 +34,7 @@ void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 
 MainWindow::MainWindow(Wnd* parent)
     : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, this),
-      m_settingsPage(this), m_filtersPage(this), m_aboutPage(*this, this)
+      m_settingsPage(this), m_filtersPage(m_engine, this), m_aboutPage(*this, this)
 {
     m_backgroundColor = kMainBackground;
     m_header.LoadBannerBitmap(IDB_BANNER);

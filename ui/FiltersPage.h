@@ -1,9 +1,48 @@
 #pragma once
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "Engine.h"
 #include "SkinDialog.h"
 
-// The Filters page, created from its template. Its controls do nothing yet: their behaviour
-// arrives with the filters page's own work.
+// The ordered filters in a two-column list, and the commands that add, remove, modify and move
+// them. It keeps no copy: every command is one list operation, then the engine reapplies and saves,
+// and the list is rebuilt whole.
 class FiltersPage : public SkinDialog {
 public:
-    explicit FiltersPage(Wnd* parent);
+    FiltersPage(Engine& engine, Wnd* parent);
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(UINT id, NMHDR* header, LRESULT* result) override;
+    void LayoutControls() override;
+
+private:
+    // The list view asks for Enter itself: the dialog manager would otherwise take it for the
+    // default button before the list could report it.
+    class ListView : public ListCtrl {
+    public:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    };
+
+    void OnAdd();
+    void OnRemove();
+    void OnModify();
+    void OnMoveUp() { Move(true); }
+    void OnMoveDown() { Move(false); }
+    void OnItemChangedList(NMHDR* header, LRESULT* result);
+    void OnDblClkList(NMHDR* header, LRESULT* result);
+    void OnKeyDownList(NMHDR* header, LRESULT* result);
+    void Move(bool up);
+    void UpdateButtons();
+    // The patterns of the selected rows, top to bottom.
+    std::vector<std::wstring> SelectedPatterns() const;
+    // After a command: reapply and save, rebuild the list selecting `selected`, update the buttons.
+    void Rebuild(const std::vector<std::wstring>& selected);
+
+    Engine& m_engine;
+    ListView m_list;
 };

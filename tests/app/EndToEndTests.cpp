@@ -1,108 +1,12 @@
 // Drives the real Paneveil.exe: starts it with a data file written here, works it as a user would
 // (clicks, keys, the tray callback, the hotkey) and watches a window of another process, made by
 // the window helper, gain and lose its alpha.
-#include <windows.h>
-#include <commctrl.h>
-#include <shellapi.h>
-
-#include <gtest/gtest.h>
+#include "EndToEnd.h"
 
 #include <cstdio>
-#include <functional>
 #include <map>
-#include <string>
-
-#include "DataFile.h"
-#include "HelperProcess.h"
-#include "PaneveilDriver.h"
-#include "PasswordDigest.h"
-#include "RunningAtom.h"
-#include "Screenshot.h"
-#include "UiFont.h"
 
 namespace {
-
-constexpr wchar_t kPromptCaption[] = L"Paneveil / Need Password";
-constexpr int kOpaque = -1;   // the helper's "not layered"
-constexpr int kAlpha40 = 153, kAlpha20 = 204;
-
-class EndToEnd : public ::testing::Test {
-protected:
-    // Every test starts with a data file that sets the hotkey Ctrl+Shift+F11, and ends without a
-    // data file, a leftover atom or a font override.
-    void SetUp() override
-    {
-        Clean();
-        WriteDataFile([](Settings&) {});
-        ASSERT_NE(m_target = m_helper.Create(L"PvEndToEndTarget", L"End-to-end target"), nullptr);
-        m_helper.Show(m_target);
-    }
-    void TearDown() override { Clean(); }
-    static void Clean()
-    {
-        DeleteFileW(DataFilePath().c_str());
-        RemoveRunningAtom();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
-    }
-    static void WriteDataFile(const std::function<void(Settings&)>& change)
-    {
-        Settings settings;
-        settings.Reset();
-        settings.hotkeyVirtualKey = VK_F11;
-        settings.hotkeyModifiers = HOTKEYF_CONTROL | HOTKEYF_SHIFT;
-        change(settings);
-        FilterList filters;
-        ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, filters));
-    }
-    static Settings ReadSettings()
-    {
-        Settings settings;
-        settings.Reset();
-        FilterList filters;
-        LoadDataFile(DataFilePath().c_str(), settings, filters);
-        return settings;
-    }
-    static void PressHotkey() { PressKeys({VK_CONTROL, VK_SHIFT, VK_F11}); }
-    bool TargetReaches(int alpha) { return m_helper.WaitForAlpha(m_target, alpha); }
-
-    // Starts the program and waits until its window shows, or with the switch ("/b") until its
-    // engine has reached the target.
-    HWND Start(PaneveilProcess& paneveil, bool hidden = false, int alpha = kAlpha40)
-    {
-        const HWND main = paneveil.Start(hidden ? L"/b" : L"") ? paneveil.MainWindow() : nullptr;
-        return main && (hidden ? TargetReaches(alpha) : WaitFor([&] { return IsWindowVisible(main); })) ? main : nullptr;
-    }
-    static void Exit(HWND mainWindow) { PostMessageW(mainWindow, WM_COMMAND, IDM_EXIT, 0); }
-    void ExitAndExpectOpaque(PaneveilProcess& paneveil, HWND mainWindow)
-    {
-        Exit(mainWindow);
-        ASSERT_TRUE(paneveil.WaitForExit());
-        EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
-    }
-    // A mouse message on the tray icon, as the shell reports it.
-    static void Tray(HWND main, UINT mouse) { PostMessageW(main, RegisterWindowMessageW(L"WM_PV_TRAY"), 0, mouse); }
-    // The password prompt once it shows: found earlier, it may not be ready for typing.
-    static HWND Prompt(const PaneveilProcess& paneveil) { return paneveil.WaitForWindow(kPromptCaption, IDOK, true); }
-    // Answers the password prompt; returns the text of the message box that follows, if any.
-    static std::wstring AnswerPrompt(PaneveilProcess& paneveil, HWND prompt, const wchar_t* password)
-    {
-        TypeText(prompt, IDC_PASSWORD, password);
-        ClickButton(prompt, IDOK);
-        HWND box = nullptr;
-        WaitFor([&] { return (box = paneveil.MessageBox(0)) || !IsWindow(prompt); });
-        if (!box)
-            return L"";
-        const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
-        ClickButton(box, IDOK);
-        // The prompt empties its edit once the box is gone, which disables OK again; typing
-        // before that would be lost.
-        WaitFor([&] { return !IsWindow(prompt) || (!IsWindow(box) && !IsWindowEnabled(GetDlgItem(prompt, IDOK))); });
-        return text;
-    }
-
-    HelperProcess m_helper;
-    HWND m_target = nullptr;
-};
 
 // The first start shows the Global page. Dragging its slider moves the label and nothing else;
 // releasing it applies and saves. Screenshots of the display with the main window on each page
@@ -334,9 +238,7 @@ TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
         EXPECT_TRUE(IsRunningAtomPresent());
         PaneveilProcess paneveil;
         ASSERT_TRUE(paneveil.Start());
-        const HWND box = paneveil.MessageBox();
-        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
-        ClickButton(box, c.answer);
+        EXPECT_EQ(AnswerBox(paneveil.MessageBox(), c.answer), L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
         const HWND main = paneveil.MainWindow();
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main); }));
         EXPECT_EQ(ReadSettings().safeMode, c.safeMode);

@@ -4,6 +4,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iterator>
 #include <cstring>
 #include <cwchar>
 
@@ -35,8 +37,10 @@ std::wstring DataFilePath()
 
 std::wstring WindowText(HWND window)
 {
+    // Asked of the window: another process's edit keeps its text to itself.
     wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length);
     return text;
 }
 
@@ -49,10 +53,11 @@ bool PaneveilProcess::Start(const std::wstring& arguments)
 std::vector<HWND> PaneveilProcess::FindWindows(const wchar_t* caption) const
 {
     std::vector<HWND> found;
-    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, caption));) {
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, nullptr));) {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        if (processId == m_processId)
+        // Asked of the window: a title set by the program is not always the one others see.
+        if (processId == m_processId && WindowText(window) == caption)
             found.push_back(window);
     }
     return found;
@@ -113,15 +118,61 @@ void TypeText(HWND dialog, int id, const std::wstring& text)
     SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void Key(WORD key, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = WORD(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+
 void PressKeys(std::initializer_list<WORD> keys)
 {
-    std::vector<INPUT> inputs(2 * keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = keys.begin()[i];
-        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    for (WORD key : keys)
+        Key(key, true);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        Key(*key, false);
+}
+
+POINT Centre(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void Mouse(POINT at, DWORD buttons)
+{
+    // Two presses close in time and place make a double click, which a person means rarely.
+    static POINT lastPress{-100, -100};
+    static ULONGLONG lastTime = 0;
+    if (buttons & MOUSEEVENTF_LEFTDOWN) {
+        const ULONGLONG since = GetTickCount64() - lastTime;
+        if (std::abs(at.x - lastPress.x) <= GetSystemMetrics(SM_CXDOUBLECLK)
+            && std::abs(at.y - lastPress.y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= GetDoubleClickTime())
+            Sleep(DWORD(GetDoubleClickTime() - since + 50));
+        lastPress = at;
+        lastTime = GetTickCount64();
     }
-    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (at.x * 65536 + width / 2) / width;
+    input.mi.dy = (at.y * 65536 + height / 2) / height;
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
+    SendInput(1, &input, sizeof input);
+    Sleep(20);   // a person's pace: each step is handled before the next
+}
+
+void Drag(POINT from, POINT to)
+{
+    Mouse(from, 0);
+    Mouse(from, MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 4; ++step)
+        Mouse({from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
+    Mouse(to, MOUSEEVENTF_LEFTUP);
 }
 
 bool TrayIconExists(HWND owner)

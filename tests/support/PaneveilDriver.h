@@ -57,8 +57,15 @@ bool Sync(HWND mainWindow);
 void ClickButton(HWND dialog, int id);
 // Types a text into an edit: WM_SETTEXT, which notifies the dialog as typing does.
 void TypeText(HWND dialog, int id, const std::wstring& text);
-// Presses the keys in order and releases them in reverse, as real keyboard input.
+// A key pressed or released, as real keyboard input.
+void Key(WORD key, bool down);
+// Presses the keys in order and releases them in reverse.
 void PressKeys(std::initializer_list<WORD> keys);
+POINT Centre(HWND window);
+// Moves the mouse to a point of the screen with button changes (MOUSEEVENTF_LEFTDOWN, ...), as
+// real input; a click with the left button, or a drag when `to` is elsewhere.
+void Mouse(POINT at, DWORD buttons = 0);
+void Drag(POINT from, POINT to);
 // Whether the shell holds a tray icon (id 0) of this window: a modify that changes nothing
 // succeeds only for an icon that exists.
 bool TrayIconExists(HWND owner);

@@ -1,0 +1,245 @@
+// The Filters page, the filter dialog, the file chooser and the finder of the real program, worked
+// with real clicks, keys and drags.
+#include "EndToEnd.h"
+
+namespace {
+
+using Filters = std::vector<std::pair<std::wstring, int>>;
+constexpr wchar_t kFilterCaption[] = L"Add/Modify Filter";
+constexpr int kFileNameBox = 0x47C;   // the open dialog's file name
+
+class FiltersEndToEnd : public EndToEnd {
+protected:
+    // The program on its Filters page, the helper's window on the right of the screen.
+    void Open()
+    {
+        SetWindowPos(m_target, nullptr, 1000, 100, 240, 160, SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_NE(m_main = Start(m_paneveil), nullptr);
+        ClickButton(m_main, IDC_MAIN_TAB_FILTERS);
+        ASSERT_TRUE(WaitFor([&] { return GetDlgItem(m_page = VisiblePage(m_main), IDC_FILTERS_LIST) != nullptr; }));
+        m_list = GetDlgItem(m_page, IDC_FILTERS_LIST);
+    }
+    HWND Dialog(const wchar_t* caption, int control) { return m_paneveil.WaitForWindow(caption, control, true); }
+    std::wstring Answer(int button) { return AnswerBox(m_paneveil.MessageBox(), button); }
+    // Adds a filter through the page's dialog.
+    void Add(const wchar_t* pattern, const wchar_t* percent)
+    {
+        ClickButton(m_page, IDC_FILTERS_ADD);
+        const HWND dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
+        TypeText(dialog, IDC_FILTER_PATTERN, pattern);
+        TypeText(dialog, IDC_FILTER_PERCENT, percent);
+        ASSERT_TRUE(Close(dialog, IDOK));
+    }
+    // Clicks into the list below its rows, which gives it the focus, and selects rows `first` to
+    // `last` through the list's own process: under Wine the list reads Shift as it is when it
+    // handles a key, not as it was when the key came, so Shift with arrows selects unreliably.
+    bool Select(int first, int last)
+    {
+        RECT list{};
+        GetWindowRect(m_list, &list);
+        Drag({list.left + 30, list.bottom - 10}, {list.left + 30, list.bottom - 10});
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        if (!WaitFor([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(m_list, nullptr), &thread)
+                                  && thread.hwndFocus == m_list && SelectedRows().empty(); }))
+            return false;
+        DWORD processId = 0;
+        GetWindowThreadProcessId(m_list, &processId);
+        UniqueKernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+        void* remote = VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+        std::vector<int> rows;
+        for (int row = first; row <= last; ++row) {
+            LVITEMW item{};
+            item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
+            SendMessageW(m_list, LVM_SETITEMSTATE, WPARAM(row), LPARAM(remote));
+            rows.push_back(row);
+        }
+        VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+        return SelectedRows() == rows;
+    }
+    ::testing::AssertionResult FileHolds(const Filters& filters)
+    {
+        if (WaitFor([&] { return FileFilters() == filters; }))
+            return ::testing::AssertionSuccess();
+        auto failure = ::testing::AssertionFailure() << "the data file holds";
+        for (const auto& [pattern, percentage] : FileFilters())
+            failure << " " << ::testing::PrintToString(pattern) << "=" << percentage;
+        return failure;
+    }
+    std::vector<int> SelectedRows()
+    {
+        std::vector<int> rows;
+        for (int row = -1; (row = int(SendMessageW(m_list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+            rows.push_back(row);
+        return rows;
+    }
+    bool Enabled(int button) { return IsWindowEnabled(GetDlgItem(m_page, button)) != FALSE; }
+
+    PaneveilProcess m_paneveil;
+    HWND m_main = nullptr, m_page = nullptr, m_list = nullptr;
+};
+
+// A session of edits: each is saved at once in the list's order (a new filter first) and reaches
+// the helper's window, whose title the first filter matches.
+TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
+{
+    Open();
+    EXPECT_FALSE(Enabled(IDC_FILTERS_REMOVE) || Enabled(IDC_FILTERS_MODIFY) || Enabled(IDC_FILTERS_MOVE_UP));
+    // The percentage: above 99 cut back at once, the trackbar following; empty refused on OK.
+    ClickButton(m_page, IDC_FILTERS_ADD);
+    HWND dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FILTER_PERCENT)), L"40");   // the global transparency
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    TypeText(dialog, IDC_FILTER_PATTERN, L":");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK))) << "colons alone are no pattern";
+    TypeText(dialog, IDC_FILTER_PATTERN, L"End-to-end");
+    TypeText(dialog, IDC_FILTER_PERCENT, L"150");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FILTER_PERCENT)), L"99");
+    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FILTER_SLIDER, TBM_GETPOS, 0, 0), 99);
+    TypeText(dialog, IDC_FILTER_PERCENT, L"");
+    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FILTER_SLIDER, TBM_GETPOS, 0, 0), 0);
+    ClickButton(dialog, IDOK);
+    EXPECT_EQ(Answer(IDOK), L"Please enter an integer between 0 and 255.");
+    TypeText(dialog, IDC_FILTER_PERCENT, L"20");
+    ASSERT_TRUE(Close(dialog, IDOK));
+    EXPECT_TRUE(TargetReaches(kAlpha20));
+    Add(L"Calculator", L"0");
+    Add(L"Mail", L"50");
+    EXPECT_TRUE(FileHolds({{L"Mail", 50}, {L"Calculator", 0}, {L"End-to-end", 20}}));
+    // A pattern another filter has in other letters is refused, and the dialog keeps the input.
+    ClickButton(m_page, IDC_FILTERS_ADD);
+    dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
+    TypeText(dialog, IDC_FILTER_PATTERN, L"calculator");
+    ClickButton(dialog, IDOK);
+    EXPECT_EQ(Answer(IDOK), L"There is already the filter 'calculator',  please specify a unique different filter.");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FILTER_PATTERN)), L"calculator");
+    ASSERT_TRUE(Close(dialog, IDCANCEL));
+    RedrawWindow(m_main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Screenshot shot;
+    std::string error;
+    EXPECT_TRUE(shot.Take(L"filters-page", &error)) << error;
+
+    // Enter on a row opens it; only the letter case changed, the row stays selected.
+    ASSERT_TRUE(Select(1, 1));
+    EXPECT_TRUE(Enabled(IDC_FILTERS_MOVE_UP) && Enabled(IDC_FILTERS_MOVE_DOWN));
+    PressKeys({VK_RETURN});
+    dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FILTER_PATTERN)), L"Calculator");
+    TypeText(dialog, IDC_FILTER_PATTERN, L"CALCULATOR");
+    ASSERT_TRUE(Close(dialog, IDOK));
+    EXPECT_TRUE(FileHolds({{L"Mail", 50}, {L"CALCULATOR", 0}, {L"End-to-end", 20}}));
+    EXPECT_EQ(SelectedRows(), std::vector<int>{1});
+    // The first two rows up: the first stays, the second passes it; Ctrl+Down takes both down.
+    ASSERT_TRUE(Select(0, 1));
+    ClickButton(m_page, IDC_FILTERS_MOVE_UP);
+    EXPECT_TRUE(FileHolds({{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{0, 1}));
+    // The page asks whether Ctrl is down when the list reports the key: it is held until then.
+    ASSERT_TRUE(Select(0, 1));
+    Key(VK_CONTROL, true);
+    PressKeys({VK_DOWN});
+    EXPECT_TRUE(FileHolds({{L"End-to-end", 20}, {L"CALCULATOR", 0}, {L"Mail", 50}}));
+    Key(VK_CONTROL, false);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2}));
+    // Removing asks first; No keeps everything, Delete asks again.
+    ASSERT_TRUE(Select(0, 0));
+    EXPECT_FALSE(Enabled(IDC_FILTERS_MOVE_UP));
+    ClickButton(m_page, IDC_FILTERS_REMOVE);
+    EXPECT_EQ(Answer(IDNO), L"Are you  sure you want to delete the filter item End-to-end?");
+    ASSERT_TRUE(Select(0, 0));
+    EXPECT_EQ(FileFilters().size(), 3u);
+    PressKeys({VK_DELETE});
+    EXPECT_EQ(Answer(IDYES), L"Are you  sure you want to delete the filter item End-to-end?");
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+    Add(L"Third", L"30");
+    ASSERT_TRUE(Select(0, 2));
+    ClickButton(m_page, IDC_FILTERS_REMOVE);
+    EXPECT_EQ(Answer(IDYES), L"Are you sure you want to delete these 3 filter items?");
+    EXPECT_TRUE(FileHolds({}));
+    EXPECT_TRUE(WaitFor([&] { return !Enabled(IDC_FILTERS_REMOVE) && !Enabled(IDC_FILTERS_MODIFY) && !Enabled(IDC_FILTERS_MOVE_DOWN); }));
+    ExitAndExpectOpaque(m_paneveil, m_main);
+}
+
+// The pattern from a program file, and from a window picked by dragging the finder onto it.
+TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
+{
+    Open();
+    ClickButton(m_page, IDC_FILTERS_ADD);
+    const HWND dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN);
+    const HWND finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
+    const LRESULT atRest = SendMessageW(finder, STM_GETICON, 0, 0);
+    const std::wstring helper = ProgramFolder() + L"\\pv_window_helper.exe";
+    // Chosen in the file chooser, then cancelled there.
+    for (bool choose : {true, false}) {
+        Drag(Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)), Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)));
+        const HWND chooser = Dialog(L"Open", kFileNameBox);
+        ASSERT_NE(chooser, nullptr);
+        const HWND box = FindWindowExW(GetDlgItem(chooser, kFileNameBox), nullptr, L"ComboBox", nullptr);
+        SendMessageW(FindWindowExW(box, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, LPARAM(helper.c_str()));
+        ASSERT_TRUE(Close(chooser, choose ? IDOK : IDCANCEL));
+        EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, helper.c_str(), -1, TRUE), CSTR_EQUAL);
+    }
+    TypeText(dialog, IDC_FILTER_PATTERN, L"typed");
+    // Released over the program's own dialog: nothing. Then over the helper's window: its
+    // program's path at once, its title as the other choice, and the finder at rest again.
+    const HWND untitled = m_helper.Create(L"PvUntitledTarget", L"");
+    m_helper.Show(untitled);
+    SetWindowPos(untitled, nullptr, 1000, 400, 200, 120, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT own{};
+    GetWindowRect(dialog, &own);
+    Drag(Centre(finder), {own.left + 40, own.top + 10});
+    const struct {
+        HWND window;
+        const wchar_t* text;
+        const wchar_t* shot;
+    } picks[] = {{m_target, L"End-to-end target", L"filter-scope"}, {untitled, L"PvUntitledTarget", nullptr}};
+    for (const auto& pick : picks) {
+        Drag(Centre(finder), Centre(pick.window));
+        const HWND scope = Dialog(L"Choose how to apply this filter", IDC_SCOPE_COMBO);
+        ASSERT_NE(scope, nullptr);
+        EXPECT_EQ(SendMessageW(finder, STM_GETICON, 0, 0), atRest);
+        EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, helper.c_str(), -1, TRUE), CSTR_EQUAL);
+        RECT edit{}, placed{};
+        GetWindowRect(pattern, &edit);
+        GetWindowRect(scope, &placed);
+        EXPECT_EQ(placed.left, edit.left + 5);
+        EXPECT_EQ(placed.top, edit.bottom + 5);
+        Screenshot shot;
+        std::string error;
+        EXPECT_TRUE(!pick.shot || shot.Take(pick.shot, &error)) << error;
+        PressKeys({VK_UP});
+        EXPECT_TRUE(WaitFor([&] { return WindowText(pattern) == pick.text; }));
+        PressKeys({VK_ESCAPE});
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(scope); }));
+        EXPECT_EQ(WindowText(pattern), pick.text);
+    }
+    // With the finder at the screen's bottom the choice still opens wholly on the work area.
+    RECT atFinder{};
+    GetWindowRect(finder, &atFinder);
+    const int bottom = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(dialog, nullptr, own.left, bottom - (atFinder.bottom - own.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Drag(Centre(finder), Centre(m_target));
+    const HWND scope = Dialog(L"Choose how to apply this filter", IDC_SCOPE_COMBO);
+    RECT placed{};
+    GetWindowRect(scope, &placed);
+    EXPECT_LE(placed.bottom, bottom);
+    PressKeys({VK_ESCAPE});
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(scope); }));
+    // A drag whose capture is taken away ends at rest and picks nothing: the chooser, asked for
+    // after the release, is the next dialog to show.
+    Mouse(Centre(finder));
+    Mouse(Centre(finder), MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageW(finder, STM_GETICON, 0, 0) != atRest; }));
+    SendMessageW(finder, WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(SendMessageW(finder, STM_GETICON, 0, 0), atRest);
+    Mouse(Centre(m_target), MOUSEEVENTF_LEFTUP);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_BROWSE, STN_CLICKED), 0);
+    const HWND chooser = Dialog(L"Open", kFileNameBox);
+    EXPECT_TRUE(m_paneveil.FindWindows(L"Choose how to apply this filter").empty());
+    ASSERT_TRUE(Close(chooser, IDCANCEL));
+    ClickButton(dialog, IDCANCEL);
+    ExitAndExpectOpaque(m_paneveil, m_main);
+}
+
+}  // namespace
