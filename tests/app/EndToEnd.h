@@ -75,6 +75,13 @@ protected:
         }
         return filters;
     }
+    // A screenshot of the display, $PV_SHOTS/<name>.png.
+    static ::testing::AssertionResult Shot(const wchar_t* name)
+    {
+        Screenshot shot;
+        std::string error;
+        return shot.Take(name, &error) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << error;
+    }
     static void PressHotkey() { PressKeys({VK_CONTROL, VK_SHIFT, VK_F11}); }
     bool TargetReaches(int alpha) { return m_helper.WaitForAlpha(m_target, alpha); }
 

@@ -6,6 +6,7 @@ namespace {
 
 using Filters = std::vector<std::pair<std::wstring, int>>;
 constexpr wchar_t kFilterCaption[] = L"Add/Modify Filter";
+constexpr wchar_t kScopeCaption[] = L"Choose how to apply this filter";
 constexpr int kFileNameBox = 0x47C;   // the open dialog's file name
 
 class FiltersEndToEnd : public EndToEnd {
@@ -21,14 +22,15 @@ protected:
     }
     HWND Dialog(const wchar_t* caption, int control) { return m_paneveil.WaitForWindow(caption, control, true); }
     std::wstring Answer(int button) { return AnswerBox(m_paneveil.MessageBox(), button); }
-    // Adds a filter through the page's dialog.
-    void Add(const wchar_t* pattern, const wchar_t* percent)
+    // The page's dialog for a new filter, with the fields given typed in.
+    HWND OpenAdd(const wchar_t* pattern = nullptr, const wchar_t* percent = nullptr)
     {
         ClickButton(m_page, IDC_FILTERS_ADD);
         const HWND dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
-        TypeText(dialog, IDC_FILTER_PATTERN, pattern);
-        TypeText(dialog, IDC_FILTER_PERCENT, percent);
-        ASSERT_TRUE(Close(dialog, IDOK));
+        for (const auto& [id, text] : {std::pair(IDC_FILTER_PATTERN, pattern), std::pair(IDC_FILTER_PERCENT, percent)})
+            if (text)
+                TypeText(dialog, id, text);
+        return dialog;
     }
     // Clicks into the list below its rows, which gives it the focus, and selects rows `first` to
     // `last` through the list's own process: under Wine the list reads Shift as it is when it
@@ -43,19 +45,17 @@ protected:
         if (!WaitFor([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(m_list, nullptr), &thread)
                                   && thread.hwndFocus == m_list && SelectedRows().empty(); }))
             return false;
-        DWORD processId = 0;
-        GetWindowThreadProcessId(m_list, &processId);
-        UniqueKernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
-        void* remote = VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+        const HANDLE process = m_paneveil.Handle();
+        void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
         std::vector<int> rows;
         for (int row = first; row <= last; ++row) {
             LVITEMW item{};
             item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            WriteProcessMemory(process.get(), remote, &item, sizeof item, nullptr);
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
             SendMessageW(m_list, LVM_SETITEMSTATE, WPARAM(row), LPARAM(remote));
             rows.push_back(row);
         }
-        VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
         return SelectedRows() == rows;
     }
     ::testing::AssertionResult FileHolds(const Filters& filters)
@@ -87,8 +87,7 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     Open();
     EXPECT_FALSE(Enabled(IDC_FILTERS_REMOVE) || Enabled(IDC_FILTERS_MODIFY) || Enabled(IDC_FILTERS_MOVE_UP));
     // The percentage: above 99 cut back at once, the trackbar following; empty refused on OK.
-    ClickButton(m_page, IDC_FILTERS_ADD);
-    HWND dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
+    HWND dialog = OpenAdd();
     EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FILTER_PERCENT)), L"40");   // the global transparency
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     TypeText(dialog, IDC_FILTER_PATTERN, L":");
@@ -102,23 +101,18 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     ClickButton(dialog, IDOK);
     EXPECT_EQ(Answer(IDOK), L"Please enter an integer between 0 and 255.");
     TypeText(dialog, IDC_FILTER_PERCENT, L"20");
+    EXPECT_TRUE(Shot(L"filter-dialog"));
     ASSERT_TRUE(Close(dialog, IDOK));
     EXPECT_TRUE(TargetReaches(kAlpha20));
-    Add(L"Calculator", L"0");
-    Add(L"Mail", L"50");
+    ASSERT_TRUE(Close(OpenAdd(L"Calculator", L"0"), IDOK) && Close(OpenAdd(L"Mail", L"50"), IDOK));
     EXPECT_TRUE(FileHolds({{L"Mail", 50}, {L"Calculator", 0}, {L"End-to-end", 20}}));
     // A pattern another filter has in other letters is refused, and the dialog keeps the input.
-    ClickButton(m_page, IDC_FILTERS_ADD);
-    dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN);
-    TypeText(dialog, IDC_FILTER_PATTERN, L"calculator");
-    ClickButton(dialog, IDOK);
+    ClickButton(dialog = OpenAdd(L"calculator"), IDOK);
     EXPECT_EQ(Answer(IDOK), L"There is already the filter 'calculator',  please specify a unique different filter.");
     EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FILTER_PATTERN)), L"calculator");
     ASSERT_TRUE(Close(dialog, IDCANCEL));
     RedrawWindow(m_main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Screenshot shot;
-    std::string error;
-    EXPECT_TRUE(shot.Take(L"filters-page", &error)) << error;
+    EXPECT_TRUE(Shot(L"filters-page"));
 
     // Enter on a row opens it; only the letter case changed, the row stays selected.
     ASSERT_TRUE(Select(1, 1));
@@ -136,10 +130,14 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     EXPECT_TRUE(FileHolds({{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{0, 1}));
     // The page asks whether Ctrl is down when the list reports the key: it is held until then.
+    // Ctrl+Up takes the two back up, Ctrl+Down down again.
     ASSERT_TRUE(Select(0, 1));
     Key(VK_CONTROL, true);
-    PressKeys({VK_DOWN});
-    EXPECT_TRUE(FileHolds({{L"End-to-end", 20}, {L"CALCULATOR", 0}, {L"Mail", 50}}));
+    for (WORD arrow : {VK_DOWN, VK_UP, VK_DOWN}) {
+        PressKeys({arrow});
+        EXPECT_TRUE(FileHolds(arrow == VK_DOWN ? Filters{{L"End-to-end", 20}, {L"CALCULATOR", 0}, {L"Mail", 50}}
+                                               : Filters{{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
+    }
     Key(VK_CONTROL, false);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2}));
     // Removing asks first; No keeps everything, Delete asks again.
@@ -152,7 +150,7 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     PressKeys({VK_DELETE});
     EXPECT_EQ(Answer(IDYES), L"Are you  sure you want to delete the filter item End-to-end?");
     EXPECT_TRUE(TargetReaches(kAlpha40));
-    Add(L"Third", L"30");
+    ASSERT_TRUE(Close(OpenAdd(L"Third", L"30"), IDOK));
     ASSERT_TRUE(Select(0, 2));
     ClickButton(m_page, IDC_FILTERS_REMOVE);
     EXPECT_EQ(Answer(IDYES), L"Are you sure you want to delete these 3 filter items?");
@@ -165,8 +163,7 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
 TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
 {
     Open();
-    ClickButton(m_page, IDC_FILTERS_ADD);
-    const HWND dialog = Dialog(kFilterCaption, IDC_FILTER_PATTERN), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN);
+    const HWND dialog = OpenAdd(), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN);
     const HWND finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
     const LRESULT atRest = SendMessageW(finder, STM_GETICON, 0, 0);
     const std::wstring helper = ProgramFolder() + L"\\pv_window_helper.exe";
@@ -174,30 +171,34 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
     for (bool choose : {true, false}) {
         Drag(Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)), Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)));
         const HWND chooser = Dialog(L"Open", kFileNameBox);
-        ASSERT_NE(chooser, nullptr);
         const HWND box = FindWindowExW(GetDlgItem(chooser, kFileNameBox), nullptr, L"ComboBox", nullptr);
         SendMessageW(FindWindowExW(box, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, LPARAM(helper.c_str()));
         ASSERT_TRUE(Close(chooser, choose ? IDOK : IDCANCEL));
         EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, helper.c_str(), -1, TRUE), CSTR_EQUAL);
     }
+    // Nothing picked: the chooser, asked for once the drag has ended, is the next dialog to show,
+    // and the pattern is as it was.
+    auto nothingPicked = [&](const std::wstring& before) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_BROWSE, STN_CLICKED), 0);
+        return Close(Dialog(L"Open", kFileNameBox), IDCANCEL) && m_paneveil.FindWindows(kScopeCaption).empty()
+               && WindowText(pattern) == before;
+    };
+    // Released over the program's own dialog: nothing (a pick is posted before the finder comes to
+    // rest). Then over the helper's window: its program's path at once, its title as the other
+    // choice, and the finder at rest again.
     TypeText(dialog, IDC_FILTER_PATTERN, L"typed");
-    // Released over the program's own dialog: nothing. Then over the helper's window: its
-    // program's path at once, its title as the other choice, and the finder at rest again.
     const HWND untitled = m_helper.Create(L"PvUntitledTarget", L"");
     m_helper.Show(untitled);
     SetWindowPos(untitled, nullptr, 1000, 400, 200, 120, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT own{};
     GetWindowRect(dialog, &own);
     Drag(Centre(finder), {own.left + 40, own.top + 10});
-    const struct {
-        HWND window;
-        const wchar_t* text;
-        const wchar_t* shot;
-    } picks[] = {{m_target, L"End-to-end target", L"filter-scope"}, {untitled, L"PvUntitledTarget", nullptr}};
-    for (const auto& pick : picks) {
-        Drag(Centre(finder), Centre(pick.window));
-        const HWND scope = Dialog(L"Choose how to apply this filter", IDC_SCOPE_COMBO);
-        ASSERT_NE(scope, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(finder, STM_GETICON, 0, 0) == atRest; }));
+    EXPECT_TRUE(nothingPicked(L"typed"));
+    const std::pair<HWND, const wchar_t*> picks[] = {{m_target, L"End-to-end target"}, {untitled, L"PvUntitledTarget"}};
+    for (const auto& [window, text] : picks) {
+        Drag(Centre(finder), Centre(window));
+        const HWND scope = Dialog(kScopeCaption, IDC_SCOPE_COMBO);
         EXPECT_EQ(SendMessageW(finder, STM_GETICON, 0, 0), atRest);
         EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, helper.c_str(), -1, TRUE), CSTR_EQUAL);
         RECT edit{}, placed{};
@@ -205,14 +206,12 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
         GetWindowRect(scope, &placed);
         EXPECT_EQ(placed.left, edit.left + 5);
         EXPECT_EQ(placed.top, edit.bottom + 5);
-        Screenshot shot;
-        std::string error;
-        EXPECT_TRUE(!pick.shot || shot.Take(pick.shot, &error)) << error;
+        EXPECT_TRUE(window != m_target || Shot(L"filter-scope"));
         PressKeys({VK_UP});
-        EXPECT_TRUE(WaitFor([&] { return WindowText(pattern) == pick.text; }));
+        EXPECT_TRUE(WaitFor([&] { return WindowText(pattern) == text; }));
         PressKeys({VK_ESCAPE});
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(scope); }));
-        EXPECT_EQ(WindowText(pattern), pick.text);
+        EXPECT_EQ(WindowText(pattern), text);
     }
     // With the finder at the screen's bottom the choice still opens wholly on the work area.
     RECT atFinder{};
@@ -220,24 +219,20 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
     const int bottom = GetSystemMetrics(SM_CYSCREEN);
     SetWindowPos(dialog, nullptr, own.left, bottom - (atFinder.bottom - own.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Drag(Centre(finder), Centre(m_target));
-    const HWND scope = Dialog(L"Choose how to apply this filter", IDC_SCOPE_COMBO);
+    const HWND scope = Dialog(kScopeCaption, IDC_SCOPE_COMBO);
     RECT placed{};
     GetWindowRect(scope, &placed);
     EXPECT_LE(placed.bottom, bottom);
     PressKeys({VK_ESCAPE});
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(scope); }));
-    // A drag whose capture is taken away ends at rest and picks nothing: the chooser, asked for
-    // after the release, is the next dialog to show.
-    Mouse(Centre(finder));
+    // A drag whose capture is taken away ends at rest and picks nothing.
+    const std::wstring before = WindowText(pattern);
     Mouse(Centre(finder), MOUSEEVENTF_LEFTDOWN);
     EXPECT_TRUE(WaitFor([&] { return SendMessageW(finder, STM_GETICON, 0, 0) != atRest; }));
     SendMessageW(finder, WM_CANCELMODE, 0, 0);
     EXPECT_EQ(SendMessageW(finder, STM_GETICON, 0, 0), atRest);
     Mouse(Centre(m_target), MOUSEEVENTF_LEFTUP);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_BROWSE, STN_CLICKED), 0);
-    const HWND chooser = Dialog(L"Open", kFileNameBox);
-    EXPECT_TRUE(m_paneveil.FindWindows(L"Choose how to apply this filter").empty());
-    ASSERT_TRUE(Close(chooser, IDCANCEL));
+    EXPECT_TRUE(nothingPicked(before));
     ClickButton(dialog, IDCANCEL);
     ExitAndExpectOpaque(m_paneveil, m_main);
 }

@@ -27,6 +27,7 @@ public:
 
     bool Start(const std::wstring& arguments = L"");
     bool IsRunning() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+    HANDLE Handle() const { return m_process.get(); }
     bool WaitForExit(DWORD milliseconds = 10000) { return WaitForSingleObject(m_process.get(), milliseconds) == 0; }
 
     // Top-level windows of this process with the caption, hidden ones included.

@@ -2,8 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include "UniqueHandle.h"
 #include <string>
+
+#include "UniqueHandle.h"
 
 namespace fs = std::filesystem;
 
