@@ -17,6 +17,9 @@ const wchar_t kFileName[] = L"Paneveil.dat";
 // GetTempFileNameW refuses folders longer than this; saving needs a temporary file next to the
 // data file.
 constexpr size_t kMaxFolderLength = MAX_PATH - 14;
+// How long a save waits for a reader of the data file to let go: up to about a second.
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMilliseconds = 50;
 
 bool WriteContents(HANDLE file, const Settings& settings, FilterList& filters)
 {
@@ -94,9 +97,16 @@ bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& fil
     // The contents must be on disk, and the file closed, before the rename makes them the data file.
     const bool written = file && WriteContents(file.get(), settings, filters) && FlushFileBuffers(file.get());
     const bool closed = file && CloseHandle(file.release());
-    if (written && closed
-        && MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    // While another program reads the data file (a virus scanner, a backup, an indexer) it cannot
+    // be replaced; such reads are short, and a change the user made must not be lost for one.
+    for (int attempt = 1; written && closed; ++attempt) {
+        if (MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if (attempt == kReplaceAttempts || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+            break;
+        Sleep(kReplaceRetryMilliseconds);
+    }
     DeleteFileW(temporary);
     return false;
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -88,6 +89,15 @@ TEST_F(DataFileTest, SaveWritesTheLayoutReplacesTheFileAndFailsWithoutHarm)
     EXPECT_EQ(kHeader + SettingsRecord() + U32(0), Contents(m_path));
     EXPECT_EQ(std::vector<std::wstring>{L"Paneveil.dat"}, m_folder.FileNames());
     EXPECT_EQ(SettingsRecord() + U32(1) + Record(L"new", 1), State());
+
+    // A reader that shares the file keeps it from being replaced only while it reads: the save
+    // waits that out rather than losing the change.
+    const HANDLE reader = CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    std::thread release([reader] { Sleep(200); CloseHandle(reader); });
+    EXPECT_TRUE(SaveDataFile(m_path.c_str(), m_settings, m_list));
+    release.join();
+    EXPECT_EQ(kHeader + SettingsRecord() + U32(1) + Record(L"new", 1), Contents(m_path));
 }
 
 // Each image is loaded over settings of 7s and a list holding "kept".
