@@ -132,13 +132,13 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     // The page asks whether Ctrl is down when the list reports the key: it is held until then.
     // Ctrl+Up takes the two back up, Ctrl+Down down again.
     ASSERT_TRUE(Select(0, 1));
-    Key(VK_CONTROL, true);
     for (WORD arrow : {VK_DOWN, VK_UP, VK_DOWN}) {
+        Key(VK_CONTROL, true);
         PressKeys({arrow});
         EXPECT_TRUE(FileHolds(arrow == VK_DOWN ? Filters{{L"End-to-end", 20}, {L"CALCULATOR", 0}, {L"Mail", 50}}
                                                : Filters{{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
+        Key(VK_CONTROL, false);
     }
-    Key(VK_CONTROL, false);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2}));
     // Removing asks first; No keeps everything, Delete asks again.
     ASSERT_TRUE(Select(0, 0));

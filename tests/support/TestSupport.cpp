@@ -2,9 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
-
-#include "UniqueHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -36,15 +35,9 @@ std::vector<std::wstring> TempFolder::FileNames() const
 
 bool ReadWholeFile(const std::wstring& path, Bytes& bytes)
 {
-    // Shared for deletion too: a program that replaces the file while a test reads it must not fail.
-    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    bytes.clear();
-    uint8_t chunk[4096];
-    DWORD got = 0;
-    while (file && ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    return bool(file);
+    std::ifstream file(fs::path(path), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return file.is_open();
 }
 
 bool WriteWholeFile(const std::wstring& path, const Bytes& bytes)
