@@ -75,7 +75,7 @@ void FilterDialog::OnChangePercentEdit()
         m_slider.SetPos(int(value), true);
 }
 
-// A pattern needs more than colons: a lone drive letter's colon is no pattern.
+// A text of nothing but colons is no pattern; the colons themselves stay in it (a drive letter's).
 void FilterDialog::UpdateOkButton()
 {
     const HWND ok = GetDlgItem(IDOK);
