@@ -214,7 +214,7 @@ bool MainWindow::CheckPassword()
         return true;
     if (TheApp().sessionEnding)
         return true;
-    if (!IsPasswordDigestSet(m_engine.settings.passwordDigest))
+    if (!m_engine.settings.HasPassword())
         return true;
     if (s_passwordPromptOpen)
         return false;

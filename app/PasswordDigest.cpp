@@ -69,11 +69,3 @@ bool ComputePasswordDigest(const wchar_t* password, uint8_t (&digest)[kPasswordD
     // Little-endian in memory on every target, so the units are already the bytes to digest.
     return ComputePasswordDigest(password, length * sizeof(wchar_t), digest, true);
 }
-
-bool IsPasswordDigestSet(const uint8_t (&digest)[kPasswordDigestSize])
-{
-    for (uint8_t byte : digest)
-        if (byte != 0)
-            return true;
-    return false;
-}

@@ -15,5 +15,3 @@ bool ComputePasswordDigest(const void* data, size_t length, uint8_t (&digest)[kP
 
 // The digest of a password text as the dialogs hold it: its UTF-16 code units, two bytes each.
 bool ComputePasswordDigest(const wchar_t* password, uint8_t (&digest)[kPasswordDigestSize]);
-
-bool IsPasswordDigestSet(const uint8_t (&digest)[kPasswordDigestSize]);

@@ -11,6 +11,14 @@ void Settings::Reset()
     globalTransparency = kDefaultTransparency;
 }
 
+bool Settings::HasPassword() const
+{
+    for (uint8_t byte : passwordDigest)
+        if (byte != 0)
+            return true;
+    return false;
+}
+
 bool Settings::ReadFromFile(HANDLE file)
 {
     const bool read = ReadSelfSizedRecord(file, this, sizeof(Settings));

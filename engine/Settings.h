@@ -18,6 +18,8 @@ struct Settings {
     uint8_t passwordDigest[16];
 
     void Reset();
+    // All sixteen bytes zero mean that no password is set.
+    bool HasPassword() const;
     // Reads a self-sized record at the file's position; see DataFile.h for the rules.
     bool ReadFromFile(HANDLE file);
     bool WriteToFile(HANDLE file) const;
