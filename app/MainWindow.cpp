@@ -10,6 +10,7 @@
 #include "Messages.h"
 #include "NeedPasswordDialog.h"
 #include "PasswordDigest.h"
+#include "SetPasswordDialog.h"
 #include "resource.h"
 
 namespace {
@@ -34,7 +35,7 @@ void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 
 MainWindow::MainWindow(Wnd* parent)
     : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, this),
-      m_settingsPage(this), m_filtersPage(m_engine, this), m_aboutPage(*this, this)
+      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, this), m_aboutPage(*this, this)
 {
     m_backgroundColor = kMainBackground;
     m_header.LoadBannerBitmap(IDB_BANNER);
@@ -168,6 +169,19 @@ void MainWindow::SetFooterText(const std::wstring& text)
 void MainWindow::OpenWebSite()
 {
     OpenHelpFile();
+}
+
+void MainWindow::UpdateGlobalSlider()
+{
+    m_globalPage.UpdateRange();
+}
+
+PageHost::NewPassword MainWindow::AskForNewPassword(uint8_t (&digest)[16])
+{
+    SetPasswordDialog dialog(this);
+    if (dialog.DoModal() != IDOK)
+        return NewPassword::Cancelled;
+    return ComputePasswordDigest(dialog.m_password.c_str(), digest) ? NewPassword::Chosen : NewPassword::Failed;
 }
 
 bool MainWindow::RegisterToggleHotkey()

@@ -22,9 +22,8 @@ class MainWindow : public SkinDialog, public PageHost {
 public:
     explicit MainWindow(Wnd* parent = nullptr);
 
-    // remove = false adds the icon or refreshes it (and its balloon); true deletes it.
-    void UpdateTrayIcon(bool remove);
-    bool RegisterToggleHotkey();
+    void UpdateTrayIcon(bool remove) override;
+    bool RegisterToggleHotkey() override;
     std::wstring GetHotkeyText() const;
     // The password gate for showing the hidden window, Exit and Disable/Enable.
     bool CheckPassword();
@@ -32,6 +31,8 @@ public:
 
     void SetFooterText(const std::wstring& text) override;
     void OpenWebSite() override;
+    void UpdateGlobalSlider() override;
+    NewPassword AskForNewPassword(uint8_t (&digest)[16]) override;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -103,6 +103,7 @@
 #define IDS_TRAY_BALLOON        19
 #define IDS_PASSWORD_ABORT      20
 #define IDS_PASSWORD_RETRY      21
+#define IDS_PASSWORD_NOT_SET    22
 
 // The framework's validation messages (app/framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112

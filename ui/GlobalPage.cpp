@@ -24,11 +24,26 @@ BOOL GlobalPage::OnInitDialog()
 {
     SkinDialog::OnInitDialog();
     const Settings& settings = m_engine.settings;
-    m_slider.SetRange(0, settings.superTransMode ? kMaxTransparency : kMaxTransparencyWithoutSuperTrans, false);
+    SetRangeFromMode();
     m_slider.SetPos(settings.globalTransparency, true);
     UpdateLabel();
     SetDlgItemTextW(m_hwnd, IDC_GLOBAL_HELP, LoadResString(IDS_GLOBAL_HELP).c_str());
     return TRUE;
+}
+
+void GlobalPage::SetRangeFromMode()
+{
+    m_slider.SetRange(0, m_engine.settings.superTransMode ? kMaxTransparency : kMaxTransparencyWithoutSuperTrans, false);
+}
+
+void GlobalPage::UpdateRange()
+{
+    const int position = m_engine.settings.globalTransparency;
+    SetRangeFromMode();
+    // Moved away and back, so that the thumb is drawn anew in the changed range.
+    m_slider.SetPos(position + 1, true);
+    m_slider.SetPos(position, true);
+    SendMessage(WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, position), reinterpret_cast<LPARAM>(m_slider.Handle()));
 }
 
 void GlobalPage::UpdateLabel()

@@ -10,6 +10,9 @@ public:
 
     // Writes the label from the slider's current position.
     void UpdateLabel();
+    // After the super-trans mode changed: the range follows it, and the position (the engine may
+    // have lowered the transparency) is applied as at the end of a drag.
+    void UpdateRange();
     SliderCtrl& Slider() { return m_slider; }
 
 protected:
@@ -19,6 +22,8 @@ protected:
     void LayoutControls() override;
 
 private:
+    void SetRangeFromMode();
+
     Engine& m_engine;
     SliderCtrl m_slider;
     Static m_label;

@@ -1,7 +1,143 @@
 #include "SettingsPage.h"
 
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "DataExchange.h"
+#include "MessageRoutes.h"
+#include "Messages.h"
 #include "resource.h"
 
-SettingsPage::SettingsPage(Wnd* parent) : SkinDialog(IDD_SETTINGS_PAGE, parent)
+SettingsPage::SettingsPage(Engine& engine, PageHost& host, Wnd* parent)
+    : SkinDialog(IDD_SETTINGS_PAGE, parent), m_engine(engine), m_host(host)
 {
+}
+
+void SettingsPage::DoDataExchange(DataExchange& dx)
+{
+    SkinDialog::DoDataExchange(dx);
+    dx.Control(IDC_SETTINGS_HOTKEY, m_hotkey);
+}
+
+BOOL SettingsPage::OnInitDialog()
+{
+    SkinDialog::OnInitDialog();
+    // A key alone as a system-wide hotkey would be taken from every program: it gets Ctrl+Alt.
+    m_hotkey.SendMessage(HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    LoadControls();
+    return TRUE;
+}
+
+void SettingsPage::LoadControls()
+{
+    const Settings& settings = m_engine.settings;
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_AUTOSTART, settings.autoStart ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_HIDE_TRAY, settings.hideTrayIcon ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_SAFE_MODE, settings.safeMode ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_SUPER_TRANS, settings.superTransMode ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_PASSWORD, settings.HasPassword() ? BST_CHECKED : BST_UNCHECKED);
+    m_hotkey.SetHotKey(LOBYTE(settings.hotkeyVirtualKey), LOBYTE(settings.hotkeyModifiers));
+    EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
+}
+
+LRESULT SettingsPage::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = SkinDialog::WindowProc(message, wParam, lParam);
+    if (message == WM_SHOWWINDOW)
+        OnShowWindow(wParam != FALSE, UINT(lParam));
+    return result;
+}
+
+// A hotkey typed but not applied is discarded when the user leaves the page.
+void SettingsPage::OnShowWindow(bool show, UINT)
+{
+    if (show)
+        LoadControls();
+}
+
+bool SettingsPage::OnCommand(UINT id, UINT code, HWND control)
+{
+    static const CommandRoute<SettingsPage> routes[] = {
+        {IDC_SETTINGS_HIDE_TRAY, BN_CLICKED, &SettingsPage::OnHideTrayIcon},
+        {IDC_SETTINGS_AUTOSTART, BN_CLICKED, &SettingsPage::OnAutoStart},
+        {IDC_SETTINGS_SAFE_MODE, BN_CLICKED, &SettingsPage::OnSafeMode},
+        {IDC_SETTINGS_SUPER_TRANS, BN_CLICKED, &SettingsPage::OnSuperTransMode},
+        {IDC_SETTINGS_PASSWORD, BN_CLICKED, &SettingsPage::OnUsePassword},
+        {IDC_SETTINGS_HOTKEY, EN_CHANGE, &SettingsPage::OnChangeHotkey},
+        {IDC_SETTINGS_APPLY, BN_CLICKED, &SettingsPage::OnApplyHotkey},
+    };
+    return RouteCommand(this, routes, id, code) || SkinDialog::OnCommand(id, code, control);
+}
+
+void SettingsPage::OnHideTrayIcon()
+{
+    m_engine.settings.hideTrayIcon = IsChecked(IDC_SETTINGS_HIDE_TRAY);
+    m_engine.ApplySettings(false, false, false);
+    m_host.UpdateTrayIcon(m_engine.settings.hideTrayIcon != 0);
+}
+
+void SettingsPage::OnAutoStart()
+{
+    m_engine.settings.autoStart = IsChecked(IDC_SETTINGS_AUTOSTART);
+    m_engine.ApplySettings(false, true, false);
+}
+
+void SettingsPage::OnSafeMode()
+{
+    m_engine.settings.safeMode = IsChecked(IDC_SETTINGS_SAFE_MODE);
+    m_engine.ApplySettings(true, false, false);
+}
+
+void SettingsPage::OnSuperTransMode()
+{
+    m_engine.settings.superTransMode = IsChecked(IDC_SETTINGS_SUPER_TRANS);
+    m_engine.ApplySettings(false, false, true);
+    m_host.UpdateGlobalSlider();
+}
+
+void SettingsPage::OnUsePassword()
+{
+    Settings& settings = m_engine.settings;
+    if (!IsChecked(IDC_SETTINGS_PASSWORD)) {
+        std::memset(settings.passwordDigest, 0, sizeof settings.passwordDigest);
+        m_engine.ApplySettings(false, false, false);
+        return;
+    }
+    uint8_t digest[sizeof settings.passwordDigest];
+    const PageHost::NewPassword chosen = m_host.AskForNewPassword(digest);
+    if (chosen == PageHost::NewPassword::Chosen) {
+        std::memcpy(settings.passwordDigest, digest, sizeof digest);
+        m_engine.ApplySettings(false, false, false);
+        return;
+    }
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_PASSWORD, BST_UNCHECKED);
+    // A digest that could not be made is never stored: all zero it would mean "no password"
+    // while the box showed one.
+    if (chosen == PageHost::NewPassword::Failed)
+        AppMessageBox(IDS_PASSWORD_NOT_SET, MB_OK | MB_ICONERROR);
+}
+
+bool SettingsPage::HotkeyChanged(WORD* virtualKey, WORD* modifiers) const
+{
+    m_hotkey.GetHotKey(virtualKey, modifiers);
+    return *virtualKey != m_engine.settings.hotkeyVirtualKey || *modifiers != m_engine.settings.hotkeyModifiers;
+}
+
+void SettingsPage::OnChangeHotkey()
+{
+    WORD virtualKey = 0, modifiers = 0;
+    EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), HotkeyChanged(&virtualKey, &modifiers));
+}
+
+void SettingsPage::OnApplyHotkey()
+{
+    WORD virtualKey = 0, modifiers = 0;
+    if (!HotkeyChanged(&virtualKey, &modifiers))
+        return;
+    m_engine.settings.hotkeyVirtualKey = virtualKey;
+    m_engine.settings.hotkeyModifiers = modifiers;
+    m_engine.ApplySettings(false, false, false);
+    m_host.RegisterToggleHotkey();   // one the system refuses stays stored all the same
+    EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
 }

@@ -130,7 +130,19 @@ protected:
         return text;
     }
 
+    // The program (started first if need be) on the page of `tab`, known by a control only it has.
+    void Show(int tab, int control)
+    {
+        ASSERT_TRUE(m_main || (m_main = Start(m_paneveil)));
+        ClickButton(m_main, tab);
+        ASSERT_TRUE(WaitFor([&] { return GetDlgItem(m_page = VisiblePage(m_main), control) != nullptr; }));
+    }
+    HWND Dialog(const wchar_t* caption, int control) { return m_paneveil.WaitForWindow(caption, control, true); }
+    bool Enabled(int control) { return IsWindowEnabled(GetDlgItem(m_page, control)) != FALSE; }
+
     HelperProcess m_helper;
     HWND m_target = nullptr;
+    PaneveilProcess m_paneveil;   // of the tests that start the program once
+    HWND m_main = nullptr, m_page = nullptr;
 };
 

@@ -22,8 +22,7 @@ TEST_F(EndToEnd, FirstStartSliderEveryPageInAScreenshotAndTheCloseBox)
     const HWND label = GetDlgItem(page, IDC_GLOBAL_LABEL), footer = GetDlgItem(main, IDC_MAIN_FOOTER);
     EXPECT_EQ(WindowText(label), L"Global Transparency: 40%");
     EXPECT_EQ(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0), 80);
-    EXPECT_NE(WindowText(footer).find(L'\u00A9'), std::wstring::npos);
-    EXPECT_EQ(WindowText(footer).find(L"(C)"), std::wstring::npos);
+    EXPECT_TRUE(WindowText(footer).find(L'\u00A9') != std::wstring::npos && WindowText(footer).find(L"(C)") == std::wstring::npos);
     EXPECT_TRUE(GetWindowLongW(footer, GWL_STYLE) & SS_CENTERIMAGE);
     auto scroll = [&](int code, int position) {
         SendMessageW(slider, TBM_SETPOS, TRUE, position);
@@ -82,9 +81,6 @@ TEST_F(EndToEnd, HiddenStartLateWindowAndSecondStarts)
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_FALSE(TrayIconExists(main));
-    const HWND page = VisiblePage(main);
-    EXPECT_EQ(SendMessageW(GetDlgItem(page, IDC_GLOBAL_SLIDER), TBM_GETRANGEMAX, 0, 0), 99);
-    EXPECT_EQ(WindowText(GetDlgItem(page, IDC_GLOBAL_LABEL)), L"Global Transparency: 95%");
     const HWND late = m_helper.Create(L"PvEndToEndLate", L"Shown after the start");
     EXPECT_GE(m_helper.ShowAndWait(late, 12, 3000), 0);
 
@@ -190,35 +186,6 @@ TEST_F(EndToEnd, PasswordAtTheStartTwoWrongThenRightOrThreeWrong)
     }
 }
 
-TEST_F(EndToEnd, PasswordGatesHiddenOperationsAndNeverStacksPrompts)
-{
-    WriteDataFile([](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
-    PaneveilProcess paneveil;
-    const HWND main = Start(paneveil, true);   // the switch skips the prompt
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
-    PressHotkey();
-    const HWND prompt = Prompt(paneveil);
-    ASSERT_NE(prompt, nullptr);
-    PressHotkey();
-    PostMessageW(main, WM_COMMAND, IDM_SHOW_MAIN, 0);
-    // Twice: each request posts itself once more before it reaches the gate.
-    ASSERT_TRUE(Sync(main) && Sync(main));
-    EXPECT_EQ(paneveil.FindWindows(kPromptCaption).size(), 1u);
-    ClickButton(prompt, IDCANCEL);
-    ASSERT_TRUE(WaitFor([&] { return paneveil.FindWindows(kPromptCaption).empty(); }));
-    // Refused: the engine kept running and nothing was shown.
-    EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
-    EXPECT_FALSE(IsWindowVisible(main));
-    // Exit asks too; the right password lets it through.
-    Exit(main);
-    const HWND exitPrompt = Prompt(paneveil);
-    ASSERT_NE(exitPrompt, nullptr);
-    EXPECT_EQ(AnswerPrompt(paneveil, exitPrompt, L"secret"), L"");
-    ASSERT_TRUE(paneveil.WaitForExit());
-    EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
-}
-
 // A run that ends abnormally in hook mode leaves the engine's atom behind, which brings the offer.
 // Safe mode sweeps by timer and never marks its run with the atom; hook mode does, and an orderly
 // exit removes every reference, the old one included, so the next start asks nothing.
@@ -291,13 +258,11 @@ TEST_F(EndToEnd, LargerFontGrowsTheDialogsAndHundredActsAsSeventyTwo)
         Exit(main);
         ASSERT_TRUE(paneveil.WaitForExit());
     }
-    EXPECT_GT(tab[12].cx, tab[0].cx);
-    EXPECT_GT(tab[12].cy, tab[0].cy);
+    EXPECT_TRUE(tab[12].cx > tab[0].cx && tab[12].cy > tab[0].cy);
     EXPECT_NEAR(double(tab[24].cy) / tab[12].cy, 2.0, 0.25);
     EXPECT_NEAR(double(tab[24].cx) / tab[12].cx, 2.0, 0.25);
     EXPECT_GT(tab[72].cy, tab[24].cy);
-    EXPECT_EQ(tab[100].cx, tab[72].cx);
-    EXPECT_EQ(tab[100].cy, tab[72].cy);
+    EXPECT_TRUE(tab[100].cx == tab[72].cx && tab[100].cy == tab[72].cy);
 }
 
 }  // namespace

@@ -15,12 +15,9 @@ protected:
     void Open()
     {
         SetWindowPos(m_target, nullptr, 1000, 100, 240, 160, SWP_NOZORDER | SWP_NOACTIVATE);
-        ASSERT_NE(m_main = Start(m_paneveil), nullptr);
-        ClickButton(m_main, IDC_MAIN_TAB_FILTERS);
-        ASSERT_TRUE(WaitFor([&] { return GetDlgItem(m_page = VisiblePage(m_main), IDC_FILTERS_LIST) != nullptr; }));
+        Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_LIST);
         m_list = GetDlgItem(m_page, IDC_FILTERS_LIST);
     }
-    HWND Dialog(const wchar_t* caption, int control) { return m_paneveil.WaitForWindow(caption, control, true); }
     std::wstring Answer(int button) { return AnswerBox(m_paneveil.MessageBox(), button); }
     // The page's dialog for a new filter, with the fields given typed in.
     HWND OpenAdd(const wchar_t* pattern = nullptr, const wchar_t* percent = nullptr)
@@ -74,10 +71,8 @@ protected:
             rows.push_back(row);
         return rows;
     }
-    bool Enabled(int button) { return IsWindowEnabled(GetDlgItem(m_page, button)) != FALSE; }
 
-    PaneveilProcess m_paneveil;
-    HWND m_main = nullptr, m_page = nullptr, m_list = nullptr;
+    HWND m_list = nullptr;
 };
 
 // A session of edits: each is saved at once in the list's order (a new filter first) and reaches
@@ -163,8 +158,7 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
 TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
 {
     Open();
-    const HWND dialog = OpenAdd(), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN);
-    const HWND finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
+    const HWND dialog = OpenAdd(), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN), finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
     const LRESULT atRest = SendMessageW(finder, STM_GETICON, 0, 0);
     const std::wstring helper = ProgramFolder() + L"\\pv_window_helper.exe";
     // Chosen in the file chooser, then cancelled there.

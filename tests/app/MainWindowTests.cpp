@@ -9,7 +9,9 @@
 #include <string>
 
 #include "Application.h"
+#include "ImportPatch.h"
 #include "MainWindow.h"
+#include "Messages.h"
 #include "PaneveilDriver.h"
 #include "PasswordDigest.h"
 
@@ -120,6 +122,35 @@ TEST_F(MainWindowTest, TrayMenuTextFollowsTheEngineAndTheHotkey)
     EXPECT_EQ(toggleText(), L"&Disable Paneveil\tControl + Alt + T");
     TheApp().engine.Stop();
     EXPECT_EQ(toggleText(), L"&Enable Paneveil\tControl + Alt + T");
+}
+
+// The system's hash provider fails, and a timer inside the modal loop answers the Set Password
+// dialog. A digest that could not be made never becomes the password (all zero it would mean
+// "none" while the box showed one): the box is cleared again and the user told.
+LONG WINAPI FailingOpenAlgorithm(void**, LPCWSTR, LPCWSTR, ULONG) { return LONG(0xC0000225); }
+std::wstring g_box;
+int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT) { g_box += text; return IDOK; }
+void CALLBACK AnswerSetPassword(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (const HWND dialog = FindWindowW(nullptr, L"Paneveil / Set Password")) {
+        KillTimer(nullptr, timer);
+        SetDlgItemTextW(dialog, IDC_PASSWORD, L"secret");
+        SetDlgItemTextW(dialog, IDC_PASSWORD_CONFIRM, L"secret");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+}
+
+TEST_F(MainWindowTest, APasswordWhoseDigestCannotBeMadeIsNotSet)
+{
+    ImportPatch provider(L"bcrypt.dll", "BCryptOpenAlgorithmProvider", reinterpret_cast<const void*>(&FailingOpenAlgorithm));
+    ImportPatch box(L"user32.dll", "MessageBoxW", reinterpret_cast<const void*>(&RecordMessageBox));
+    ASSERT_TRUE(provider.Installed() && box.Installed());
+    SendMessageW(m_window.Handle(), WM_COMMAND, IDC_MAIN_TAB_SETTINGS, 0);
+    const HWND page = VisiblePage(m_window.Handle());
+    SetTimer(nullptr, 0, 20, &AnswerSetPassword);
+    SendDlgItemMessageW(page, IDC_SETTINGS_PASSWORD, BM_CLICK, 0, 0);
+    EXPECT_FALSE(Record().HasPassword() || IsDlgButtonChecked(page, IDC_SETTINGS_PASSWORD));
+    EXPECT_EQ(g_box, LoadResString(IDS_PASSWORD_NOT_SET));
 }
 
 }  // namespace

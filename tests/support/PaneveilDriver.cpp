@@ -17,6 +17,11 @@ std::wstring g_programPath;
 
 }  // namespace
 
+const std::wstring& ProgramPath()
+{
+    return g_programPath;
+}
+
 void SetProgramPath(const char* path)
 {
     g_programPath.assign(path, path + std::strlen(path));   // the build tree's path is ASCII

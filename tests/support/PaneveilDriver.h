@@ -14,6 +14,7 @@
 
 // The program's path, the test executable's first argument (a Unix path becomes Wine's Z: path).
 void SetProgramPath(const char* path);
+const std::wstring& ProgramPath();
 // Documents\Kestro\Paneveil\Paneveil.dat, its folders created (Wine's Documents is the run's HOME).
 std::wstring DataFilePath();
 std::wstring WindowText(HWND window);

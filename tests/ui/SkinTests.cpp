@@ -71,6 +71,7 @@ TEST_F(SkinTest, ColoursOfTheDialogPageTabsAndBannerInAScreenshot)
     ASSERT_TRUE(shot.Take(L"skin_main_window", &error)) << error;
     const HWND main = m_main.Handle(), page = m_page.Handle(), check = m_page.GetDlgItem(IDC_SETTINGS_SAFE_MODE);
     const HWND selected = m_selectedTab.Handle(), tab = m_tab.Handle();
+    const HWND label = FindWindowExW(page, nullptr, L"Static", L"Hotkey to enable/disable Paneveil:");
     struct Pixel {
         const char* what;
         HWND window;
@@ -80,7 +81,7 @@ TEST_F(SkinTest, ColoursOfTheDialogPageTabsAndBannerInAScreenshot)
         {"dialog", main, 0, 200, kMain}, {"dialog", main, -1, 200, kMain}, {"dialog", main, 300, -1, kMain},
         {"frame", page, 0, 100, kFrame}, {"frame", page, -1, 100, kFrame}, {"frame", page, 300, 0, kFrame},
         {"frame", page, 300, -1, kFrame}, {"page", page, 1, 100, kPage}, {"page", page, -2, -2, kPage},
-        {"check box", check, -3, 5, kPage}, {"selected tab", selected, 3, 3, kPage},
+        {"check box", check, -3, 5, kPage}, {"label's text cell", label, 0, 0, kPage}, {"selected tab", selected, 3, 3, kPage},
         {"its open side", selected, 3, -1, kPage}, {"tab", tab, 3, 3, kTab}, {"its bottom edge", tab, 3, -1, kFrame},
     };
     for (const Pixel& p : pixels) {
@@ -124,21 +125,6 @@ TEST_F(SkinTest, PaintingTakesNoScreenDC)
     EXPECT_GT(g_windowDCs, 0);
     RedrawWindow(m_main.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     EXPECT_EQ(0, g_screenDCs);
-}
-
-TEST_F(SkinTest, StaticsStandTransparentlyOnTheBackgroundBrushWhileEditsKeepTheSystemColours)
-{
-    HWND check = m_page.GetDlgItem(IDC_SETTINGS_SAFE_MODE);
-    HDC dc = GetDC(check);
-    SetBkMode(dc, OPAQUE);
-    auto brushFor = [&](UINT message, HWND control) {
-        return reinterpret_cast<HBRUSH>(m_page.SendMessage(message, WPARAM(dc), LPARAM(control)));
-    };
-    HBRUSH forStatic = brushFor(WM_CTLCOLORSTATIC, check);
-    EXPECT_EQ(TRANSPARENT, GetBkMode(dc));
-    EXPECT_EQ(brushFor(WM_CTLCOLORDLG, m_page.Handle()), forStatic) << "the background brush";
-    EXPECT_EQ(GetSysColorBrush(COLOR_WINDOW), brushFor(WM_CTLCOLOREDIT, check));
-    ReleaseDC(check, dc);
 }
 
 TEST_F(SkinTest, TabsAndClickableIconsSetTheApplicationsHandCursorElseTheDefault)

@@ -94,21 +94,6 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
     }
 }
 
-TEST(EngineOwnWindows, TakeFiltersButNotTheGlobal)
-{
-    HWND own = CreateWindowExW(0, L"STATIC", L"own window", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
-                               nullptr, nullptr);
-    TempFolder folder;
-    Engine engine(folder.File(L"Paneveil.dat").c_str());
-    EXPECT_FALSE(engine.ProcessWindow(own, false));
-    EXPECT_FALSE(GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_LAYERED);
-    ASSERT_TRUE(engine.filters.AddFilter(L"\\window_tests.exe", 30));
-    EXPECT_TRUE(engine.ProcessWindow(own, false));
-    BYTE alpha = 0;
-    EXPECT_TRUE(GetLayeredWindowAttributes(own, nullptr, &alpha, nullptr) && alpha == 178);
-    DestroyWindow(own);
-}
-
 TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomButNotColourKeys)
 {
     const HWND first = Shown(L"PvPlain", L"first"), second = Shown(L"PvPlain", L"second");
