@@ -11,6 +11,13 @@ SetPasswordDialog::SetPasswordDialog(Wnd* parent) : SkinDialog(IDD_SET_PASSWORD,
 {
 }
 
+// Only the digest is kept; the entries must not linger in freed memory.
+SetPasswordDialog::~SetPasswordDialog()
+{
+    for (std::wstring* text : {&m_password, &m_confirmPassword})
+        SecureZeroMemory(text->data(), text->size() * sizeof(wchar_t));
+}
+
 BOOL SetPasswordDialog::OnInitDialog()
 {
     SkinDialog::OnInitDialog();

@@ -8,6 +8,7 @@
 class SetPasswordDialog : public SkinDialog {
 public:
     explicit SetPasswordDialog(Wnd* parent);
+    ~SetPasswordDialog() override;
 
     std::wstring m_password;
     std::wstring m_confirmPassword;

@@ -50,6 +50,8 @@ void DataExchange::Text(UINT id, std::wstring& value)
     int copied = ::GetWindowTextW(control, text.data(), length + 1);
     text.resize(size_t(copied > 0 ? copied : 0));
     value = text;
+    // Passwords pass through here too: the copy is wiped before its memory is freed.
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
 }
 
 void DataExchange::Text(UINT id, BYTE& value)
