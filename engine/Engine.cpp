@@ -4,7 +4,6 @@
 
 #include "PVDLL.h"
 #include "PathUtil.h"
-#include "ProcessImage.h"
 #include "RunningAtom.h"
 #include "WindowAlpha.h"
 
@@ -16,6 +15,20 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
+
+// The engines alive now. An answer that a gate waited for may reach the user-interface thread
+// after its engine is gone; it is then dropped. Constant-initialised: the application's engine is
+// constructed before any dynamic initialisation of this file could run.
+std::atomic<Engine*> g_liveEngines[16];
+
+bool IsLive(const Engine* engine)
+{
+    for (const auto& live : g_liveEngines) {
+        if (live.load() == engine)
+            return true;
+    }
+    return false;
+}
 
 struct SweepRecord {
     Engine* engine;
@@ -48,11 +61,21 @@ Engine::Engine(const wchar_t* dataFile)
         BuildDataFilePath(dataFilePath);
     }
     m_workerReady.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    for (auto& live : g_liveEngines) {
+        Engine* none = nullptr;
+        if (live.compare_exchange_strong(none, this))
+            break;
+    }
 }
 
+// Stopped first: the worker's answers then can no longer come, and the others reach this thread.
 Engine::~Engine()
 {
     Stop();
+    for (auto& live : g_liveEngines) {
+        Engine* self = this;
+        live.compare_exchange_strong(self, nullptr);
+    }
 }
 
 bool Engine::LoadDataFile()
@@ -87,7 +110,6 @@ bool Engine::Start()
     if (!thread)
         return false;
     AddRunningAtom();
-    SweepWindows(false);
     workerThread.store(thread);
     workerThreadId = threadId;
     ResetEvent(m_workerReady.get());
@@ -99,7 +121,10 @@ bool Engine::Start()
         const HANDLE waits[] = {m_workerReady.get(), thread};
         WaitForMultipleObjects(2, waits, FALSE, kWorkerWaitMilliseconds);
     }
+    // Hooked before the sweep, so that no window shown meanwhile falls between the two; a window
+    // met by both gets the same alpha twice, and the second time costs nothing.
     PV_Hook(workerThreadId, windowMessage);
+    SweepWindows(false);
     return true;
 }
 
@@ -117,6 +142,7 @@ DWORD WINAPI Engine::WorkerThreadProc(LPVOID parameter)
         if (msg.message == engine->windowMessage)
             engine->ProcessWindow(reinterpret_cast<HWND>(msg.wParam), msg.lParam != 0);
     }
+    engine->m_hungWindows.ForgetCallsOf(GetCurrentThreadId());
     // Stop may have taken the handle already; then it is Stop's to close.
     if (HANDLE self = engine->workerThread.exchange(nullptr))
         CloseHandle(self);
@@ -173,7 +199,17 @@ bool Engine::Stop()
             g_safeModeEngine = nullptr;
     }
     SweepWindows(true);
+    // The processes may end now that the engine no longer looks at their windows.
+    m_programPaths.Clear();
     return true;
+}
+
+void Engine::HaltForCrash()
+{
+    PV_Unhook();
+    const HANDLE thread = workerThread.load();
+    if (thread && GetThreadId(thread) != GetCurrentThreadId())
+        SuspendThread(thread);
 }
 
 void Engine::WriteAutoStartValue()
@@ -216,7 +252,18 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
 
 bool Engine::SetWindowTransparency(HWND window, uint8_t percentage)
 {
-    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), percentage == 0);
+    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), percentage == 0,
+                            &m_hungWindows);
+}
+
+void CALLBACK Engine::OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRESULT)
+{
+    auto* self = reinterpret_cast<Engine*>(engine);
+    if (!IsLive(self))
+        return;
+    self->m_hungWindows.Answered(window);
+    // What the window needs now, not what it needed when its thread stopped answering.
+    self->ProcessWindow(window, !self->IsRunning() || !IsWindowVisible(window));
 }
 
 bool Engine::ProcessWindow(HWND window, bool restore)
@@ -227,12 +274,7 @@ bool Engine::ProcessWindow(HWND window, bool restore)
 
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId != 0) {
-        UniqueKernelHandle process(
-            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-        if (process)
-            GetProcessImagePath(process.get(), imagePath);
-    }
+    m_programPaths.Lookup(processId, imagePath);
     GetClassNameW(window, className, kPathCapacity - 1);
     GetWindowTextW(window, title, kPathCapacity - 1);
 
@@ -253,9 +295,11 @@ BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
     auto* record = reinterpret_cast<SweepRecord*>(parameter);
     if (!record || !record->engine)
         return FALSE;
-    if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    if (style & WS_CHILD)
         return TRUE;
-    if (IsWindowVisible(window) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
+    // For a top-level window WS_VISIBLE says what IsWindowVisible would, without asking again.
+    if ((style & WS_VISIBLE) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
         record->engine->ProcessWindow(window, record->restore);
     return TRUE;
 }

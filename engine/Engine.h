@@ -5,6 +5,8 @@
 
 #include "DataFile.h"
 #include "FilterList.h"
+#include "HungWindowGate.h"
+#include "ProcessPathCache.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
 
@@ -41,6 +43,9 @@ public:
     bool Stop();
     bool IsRunning() const;
     bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
+    // For a crash of the program: unhooks and freezes the worker (unless it is the caller), so
+    // that no window is made translucent behind a last restore. Waits for nothing.
+    void HaltForCrash();
 
     bool SweepWindows(bool restore);
     // True if the window was changed or already had the wanted alpha; false if left alone.
@@ -53,6 +58,7 @@ private:
     static DWORD WINAPI WorkerThreadProc(LPVOID parameter);
     static void CALLBACK SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM parameter);
+    static void CALLBACK OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRESULT);
     void WriteAutoStartValue();
 
     wchar_t dataFilePath[kPathCapacity] = {};
@@ -61,4 +67,6 @@ private:
     DWORD workerThreadId = 0;                      // 0 unless hook mode runs
     UINT_PTR safeModeTimer = 0;                    // 0 unless safe mode runs
     UniqueKernelHandle m_workerReady;              // set by the worker once its message queue exists
+    ProcessPathCache m_programPaths;
+    HungWindowGate m_hungWindows{OnWindowAnswered, reinterpret_cast<ULONG_PTR>(this)};
 };

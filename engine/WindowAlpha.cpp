@@ -1,6 +1,7 @@
 #include "WindowAlpha.h"
 
 #include "FilterList.h"
+#include "HungWindowGate.h"
 #include "LazyProc.h"
 
 namespace {
@@ -28,14 +29,13 @@ uint8_t AlphaForTransparency(uint8_t percentage, bool superTransMode)
     return static_cast<uint8_t>(255 - (percentage * 255 + 99) / 100);
 }
 
-bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore)
+bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore, HungWindowGate* gate)
 {
     const auto getLayeredWindowAttributes = g_getLayeredWindowAttributes.Get();
     const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-    const HANDLE property = GetPropW(window, kAlphaProperty);
 
     if (!(exStyle & WS_EX_LAYERED)) {
-        if (restore)
+        if (restore || (gate && !gate->MayChangeStyle(window)))
             return false;
         SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
         SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
@@ -44,8 +44,11 @@ bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore)
         return true;
     }
 
-    BYTE currentAlpha = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(property));
-    if (getLayeredWindowAttributes) {
+    // Only read where the system cannot tell the alpha: every sweep reads every window.
+    BYTE currentAlpha = 0;
+    if (!getLayeredWindowAttributes) {
+        currentAlpha = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(GetPropW(window, kAlphaProperty)));
+    } else {
         BYTE layeredAlpha = 0;
         DWORD flags = 0;
         if (!getLayeredWindowAttributes(window, nullptr, &layeredAlpha, &flags))
@@ -59,6 +62,9 @@ bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore)
     if (restore) {
         RemovePropW(window, kAlphaProperty);
         SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+        // Opaque already; the style waits until the window's thread answers.
+        if (gate && !gate->MayChangeStyle(window))
+            return false;
         SetWindowLongW(window, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
         return true;

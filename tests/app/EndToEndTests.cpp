@@ -222,24 +222,6 @@ TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
     ASSERT_TRUE(again.WaitForExit());
 }
 
-// While the running instance stops, its engine restoring a window whose program does not answer,
-// a new start must still find it and end, not become a first instance of its own.
-TEST_F(EndToEnd, AStartWhileTheEngineStopsIsASecondInstance)
-{
-    PaneveilProcess first;
-    const HWND main = Start(first, true);
-    ASSERT_NE(main, nullptr);
-    m_helper.Command(L"hang\t3000");
-    Exit(main);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(main); }));
-    PaneveilProcess second;
-    ASSERT_TRUE(second.Start());
-    EXPECT_TRUE(second.WaitForExit(2000));
-    EXPECT_TRUE(first.IsRunning()) << "the first instance stopped before the second start was checked";
-    ASSERT_TRUE(first.WaitForExit());
-    EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
-}
-
 // A FontSize override scales the dialogs (seen in a child control: the window itself may be
 // limited to the screen), proportionally, and no further than 72 points.
 TEST_F(EndToEnd, LargerFontGrowsTheDialogsAndHundredActsAsSeventyTwo)

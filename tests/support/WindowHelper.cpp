@@ -4,13 +4,17 @@
 // result is the answer:
 //   create <class> <title> [colorkey]       -> a hidden top-level window (0: failed)
 //   child <parent>                          -> a visible child window
-//   show|hide <hwnd> [quiet]                -> ShowWindow and, unless quiet, the window event Windows
-//                                              would raise; the show's time (the low 32 bits of
+//   show|hide <hwnd> [quiet|layer]          -> ShowWindow and, unless quiet, the window event Windows
+//                                              would raise, or instead alpha 153 set by the helper
+//                                              itself; the show's time (the low 32 bits of
 //                                              QueryPerformanceCounter)
 //   notify <hwnd> <event> <object> <child>  -> a raw NotifyWinEvent
 //   alpha <hwnd>                            -> -1 not layered, -2 layered otherwise than with
 //                                              LWA_ALPHA alone, else the alpha
-//   hang <ms>                               -> the windows stop answering for a while
+//   hang <ms> [<hwnd>]                      -> the windows stop answering for a while, right
+//                                              after the window is shown as by "show"
+//   stream <count> <ms>                     -> a "PvStream" window every <ms>, each shown by a
+//                                              new thread of its own
 //   destroy <hwnd>                          -> nonzero when destroyed
 // WM_CLOSE to the command window ends the process.
 #include <windows.h>
@@ -40,6 +44,30 @@ void RegisterClassOnce(const std::wstring& name, WNDPROC procedure = DefWindowPr
     RegisterClassW(&windowClass);   // fails harmlessly when it exists
 }
 
+DWORD WINAPI StreamWindowThread(LPVOID)
+{
+    RegisterClassOnce(L"PvStream");
+    const HWND window = CreateWindowExW(0, L"PvStream", L"stream", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
+                                        nullptr, nullptr, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    MSG msg;
+    // Wine keeps a thread's "no event hook" state from before the hook until the thread next
+    // looks at its queue; Windows has no such state.
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    NotifyWinEvent(EVENT_OBJECT_SHOW, window, OBJID_WINDOW, CHILDID_SELF);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return 0;
+}
+
+DWORD WINAPI StreamThread(LPVOID parameter)
+{
+    const auto count = LOWORD(reinterpret_cast<UINT_PTR>(parameter)), interval = HIWORD(reinterpret_cast<UINT_PTR>(parameter));
+    for (int i = 0; i < count; ++i, Sleep(interval))
+        CloseHandle(CreateThread(nullptr, 0, StreamWindowThread, nullptr, 0, nullptr));
+    return 0;
+}
+
 LRESULT Run(const std::vector<std::wstring>& f)
 {
     const std::wstring& command = f[0];
@@ -63,8 +91,12 @@ LRESULT Run(const std::vector<std::wstring>& f)
         ShowWindow(window, show ? SW_SHOWNOACTIVATE : SW_HIDE);
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
+        if (f.size() >= 3 && f[2] == L"layer") {
+            SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+            SetLayeredWindowAttributes(window, 0, 153, LWA_ALPHA);
+        }
         // Wine 8 raises no EVENT_OBJECT_SHOW/HIDE of its own; Windows raises exactly this one.
-        if (f.size() < 3 || f[2] != L"quiet")
+        else if (f.size() < 3 || f[2] != L"quiet")
             NotifyWinEvent(show ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, window, OBJID_WINDOW, CHILDID_SELF);
         return static_cast<LRESULT>(now.LowPart);
     }
@@ -80,7 +112,14 @@ LRESULT Run(const std::vector<std::wstring>& f)
         return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && flags == LWA_ALPHA ? alpha : -2;
     }
     if (command == L"hang") {
+        if (f.size() >= 3)
+            Run({L"show", f[2]});
         PostMessageW(g_commandWindow, kHang, std::stoul(f[1]), 0);
+        return 0;
+    }
+    if (command == L"stream" && f.size() >= 3) {
+        const UINT_PTR parameter = MAKELONG(std::stoul(f[1]), std::stoul(f[2]));
+        CloseHandle(CreateThread(nullptr, 0, StreamThread, reinterpret_cast<LPVOID>(parameter), 0, nullptr));
         return 0;
     }
     if (command == L"destroy")

@@ -230,4 +230,56 @@ TEST_F(EngineWindows, TheWorkerHasItsMessageQueueWhenStartReturns)
     }
 }
 
+std::vector<HWND> StreamWindows()
+{
+    std::vector<HWND> windows;
+    for (HWND found = nullptr; (found = FindWindowExW(nullptr, found, L"PvStream", nullptr));)
+        windows.push_back(found);
+    return windows;
+}
+
+// Windows keep appearing, each from a thread of its own, while the engine starts: whether one is
+// met by the sweep or by the hook, none may fall between the two.
+TEST_F(EngineWindows, WindowsShownWhileTheEngineStartsAreNeverMissed)
+{
+    constexpr size_t kStreamed = 150;
+    m_helper.Command(L"stream\t" + std::to_wstring(kStreamed) + L"\t8");
+    ASSERT_TRUE(WaitFor([] { return StreamWindows().size() >= 20; }));
+    ASSERT_TRUE(m_engine.Start());
+    ASSERT_TRUE(WaitFor([] { return StreamWindows().size() == kStreamed; }));
+    int missed = 0;
+    for (HWND window : StreamWindows())
+        missed += !m_helper.WaitForAlpha(window, 153, missed ? 0 : 3000);
+    EXPECT_EQ(missed, 0);
+}
+
+// A program whose window thread stops answering right after showing a window holds up neither the
+// windows of other programs nor a Stop; its windows are dealt with once it answers again.
+TEST_F(EngineWindows, AProgramThatStopsAnsweringHoldsUpNoOneAndIsServedLater)
+{
+    HelperProcess other;
+    const HWND answering = other.Create(L"PvPlain", L"answering");
+    const HWND first = Shown(L"PvPlain", L"first"), late = m_helper.Create(L"PvPlain", L"late");
+    ASSERT_TRUE(m_engine.Start());
+    ASSERT_TRUE(m_helper.WaitForAlpha(first, 153));
+    DWORD_PTR result = 0;
+    const auto hangs = [&] { return !SendMessageTimeoutW(first, WM_NULL, 0, 0, SMTO_BLOCK, 20, &result); };
+    m_helper.Command(L"hang\t1500\t" + HelperProcess::Argument(late));
+    ASSERT_TRUE(WaitFor(hangs));
+    EXPECT_GE(other.ShowAndWait(answering, 153, 1000), 0);
+    EXPECT_TRUE(hangs());
+    EXPECT_TRUE(m_helper.WaitForAlpha(late, 153));
+
+    m_helper.Command(L"hang\t1500");
+    ASSERT_TRUE(WaitFor(hangs));
+    m_engine.Stop();
+    EXPECT_TRUE(hangs());
+    EXPECT_EQ(other.Alpha(answering), kUntouched);
+    BYTE alpha = 0;   // opaque at once, though still layered
+    EXPECT_TRUE(GetLayeredWindowAttributes(first, nullptr, &alpha, nullptr) && alpha == 255);
+    // The answers reach this thread while it pumps its messages.
+    EXPECT_TRUE(m_helper.WaitForAlpha(first, kUntouched));
+    EXPECT_TRUE(m_helper.WaitForAlpha(late, kUntouched));
+}
+
 } // namespace

@@ -1,0 +1,65 @@
+#include "ProcessPathCache.h"
+
+#include <cwchar>
+#include <utility>
+
+#include "ProcessImage.h"
+
+void ProcessPathCache::Lookup(DWORD processId, wchar_t (&path)[kPathCapacity])
+{
+    path[0] = L'\0';
+    if (processId == 0)
+        return;
+    {
+        CriticalSection::Lock lock(m_lock);
+        for (Entry& entry : m_entries) {
+            if (entry.process && entry.processId == processId) {
+                entry.lastUse = ++m_uses;
+                wmemcpy(path, entry.path, kPathCapacity);
+                return;
+            }
+        }
+    }
+    // Looked up outside the lock: reading another process's memory is slow, and the other
+    // thread must not wait for it. Both threads may then add the same process; the second
+    // entry is never found and ages out.
+    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process)
+        return;
+    GetProcessImagePath(process.get(), path);
+    // A process that is still starting may not have its path yet: ask again next time.
+    if (!path[0])
+        return;
+    CriticalSection::Lock lock(m_lock);
+    Entry* entry = SlotForNewEntry();
+    entry->processId = processId;
+    entry->lastUse = ++m_uses;
+    entry->process = std::move(process);
+    wmemcpy(entry->path, path, kPathCapacity);
+}
+
+// An empty slot, else one whose process has ended, else the one used least recently.
+ProcessPathCache::Entry* ProcessPathCache::SlotForNewEntry()
+{
+    for (Entry& entry : m_entries) {
+        if (!entry.process)
+            return &entry;
+    }
+    Entry* oldest = &m_entries[0];
+    for (Entry& entry : m_entries) {
+        if (WaitForSingleObject(entry.process.get(), 0) == WAIT_OBJECT_0)
+            return &entry;
+        if (entry.lastUse < oldest->lastUse)
+            oldest = &entry;
+    }
+    return oldest;
+}
+
+void ProcessPathCache::Clear()
+{
+    CriticalSection::Lock lock(m_lock);
+    for (Entry& entry : m_entries) {
+        entry.process.reset();
+        entry.processId = 0;
+    }
+}
