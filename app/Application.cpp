@@ -1,7 +1,9 @@
 #include "Application.h"
 
+#include <atomic>
 #include <cwchar>
 
+#include "CrashRestore.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
 #include "Messages.h"
@@ -18,6 +20,34 @@ Application g_application;
 bool HasStartHiddenSwitch(const wchar_t* commandTail)
 {
     return commandTail && (wcsstr(commandTail, L"/b") || wcsstr(commandTail, L"/B"));
+}
+
+// "/restore" as a word of its own in the command-line tail, in any letter case (unlike "/b", which
+// may begin a longer word).
+bool HasRestoreSwitch(const wchar_t* commandTail)
+{
+    constexpr wchar_t kSwitch[] = L"/restore";
+    constexpr size_t kLength = sizeof kSwitch / sizeof kSwitch[0] - 1;
+    for (const wchar_t* at = commandTail; at && *at;) {
+        at += wcsspn(at, L" \t");
+        const size_t length = wcscspn(at, L" \t");
+        if (length == kLength && _wcsnicmp(at, kSwitch, kLength) == 0)
+            return true;
+        at += length;
+    }
+    return false;
+}
+
+// A crash ends the process as a crash, but not before the windows it made translucent are opaque
+// again. A second crash, inside this filter, goes straight on.
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
+{
+    static std::atomic_flag s_entered = ATOMIC_FLAG_INIT;
+    if (!s_entered.test_and_set()) {
+        TheApp().engine.HaltForCrash();
+        RestoreWindowsAfterCrash();
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
 }
 
 }  // namespace
@@ -52,17 +82,29 @@ void Application::OfferSafeMode()
 
 bool Application::InitInstance()
 {
+    const bool restoreOnly = HasRestoreSwitch(GetCommandLineTail());
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
+    SetAppName(L"Paneveil");
     SetLastError(ERROR_SUCCESS);
     m_instanceMutex.reset(CreateMutexW(nullptr, FALSE, kInstanceName));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (!startHidden)
+        // The running instance would make the windows translucent again at once.
+        if (restoreOnly)
+            AppMessageBox(IDS_RESTORE_WHILE_RUNNING, MB_OK | MB_ICONEXCLAMATION);
+        else if (!startHidden)
             PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kInstanceName), 0, 0);
         return false;
     }
+    // For windows a killed instance left translucent. Its atom stays: the next ordinary start
+    // should still offer safe mode.
+    if (restoreOnly) {
+        engine.SweepWindows(true);
+        return false;
+    }
 
-    SetAppName(L"Paneveil");
+    // Only a first instance: halting the engine unhooks the hook library, whose state is shared.
+    SetUnhandledExceptionFilter(OnUnhandledException);
     largeIcon.reset(static_cast<HICON>(
         LoadImageW(GetInstance(), MAKEINTRESOURCEW(IDI_PANEVEIL), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR)));
     handCursor = LoadCursorW(nullptr, IDC_HAND);

@@ -104,6 +104,7 @@
 #define IDS_PASSWORD_ABORT      20
 #define IDS_PASSWORD_RETRY      21
 #define IDS_PASSWORD_NOT_SET    22
+#define IDS_RESTORE_WHILE_RUNNING 23
 
 // The framework's validation messages (app/framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112
