@@ -3,6 +3,7 @@
 #include "RecordIo.h"
 
 #include <cstring>
+#include <initializer_list>
 
 void Settings::Reset()
 {
@@ -25,6 +26,10 @@ bool Settings::ReadFromFile(HANDLE file)
     // Also after a short read: the bytes that did arrive are kept and must be in range.
     if (globalTransparency > kMaxTransparency)
         globalTransparency = kDefaultTransparency;
+    // Every user of a flag takes any non-zero byte as on; made 1, a damaged byte is not saved
+    // back as it was.
+    for (uint8_t* flag : {&hideTrayIcon, &autoStart, &safeMode, &superTransMode})
+        *flag = *flag != 0;
     return read;
 }
 

@@ -1,14 +1,21 @@
 #include "DataFile.h"
+#include "AsciiFold.h"
 #include "DataFilePath.h"
 #include "PathUtil.h"
+#include "RecordIo.h"
 #include "TestSupport.h"
+#include "UniqueHandle.h"
 
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <random>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -100,16 +107,16 @@ TEST_F(DataFileTest, SaveWritesTheLayoutReplacesTheFileAndFailsWithoutHarm)
     EXPECT_EQ(kHeader + SettingsRecord() + U32(1) + Record(L"new", 1), Contents(m_path));
 }
 
-// Each image is loaded over settings of 7s and a list holding "kept".
+// Each image is loaded over settings of 1s and a list holding "kept".
 TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
 {
-    const Bytes set = SettingsRecord(), prior = U32(29) + Bytes(25, 7), kept = U32(1) + Record(L"kept", 5);
+    const Bytes set = SettingsRecord(), prior = U32(29) + Bytes(25, 1), kept = U32(1) + Record(L"kept", 5);
     const Bytes none = U32(0), good = Record(L"good", 10), one = U32(1) + good, head = kHeader + set;
     const struct { const char* name; Bytes image; bool loads; Bytes state; } cases[] = {
         {"bytes 5-15 ignored", Slice(kHeader, 0, 5) + Bytes(11, 7) + set + none, true, set + none},
         {"byte 4 not 0", Slice(kHeader, 0, 4) + Bytes(12, 1) + set + none, false, prior + kept},
         {"lower-case magic", Bytes{'p', 'v', '0', '1'} + Bytes(12, 0) + set + none, false, prior + kept},
-        {"13-byte settings", kHeader + U32(13) + Slice(set, 4, 13) + one, true, Slice(set, 0, 13) + Bytes(16, 7) + one},
+        {"13-byte settings", kHeader + U32(13) + Slice(set, 4, 13) + one, true, Slice(set, 0, 13) + Bytes(16, 1) + one},
         {"settings of 40 bytes", kHeader + U32(40) + Slice(set, 4, 29) + Bytes(11, 9) + one, true, set + one},
         {"settings length 2 counts as 29", kHeader + U32(2) + Slice(set, 4, 29) + none, true, set + none},
         {"settings of only their length", kHeader + U32(4) + none, true, prior + none},
@@ -118,7 +125,7 @@ TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
         {"global 99 is kept", kHeader + SettingsRecord(99) + none, true, SettingsRecord(99) + none},
         // What was read of cut-off settings stays, and is brought into range.
         {"cut after 2 flags, global 200", Slice(kHeader + SettingsRecord(200), 0, 22), false,
-         U32(29) + Bytes{40, 1} + Bytes(23, 7) + kept},
+         U32(29) + Bytes{40, 1} + Bytes(23, 1) + kept},
         {"cut inside the settings length", kHeader + Bytes{29, 0}, false, prior + kept},
         // Records of 535 bytes (8 skipped), 100 bytes (48 units, no transparency) and 3 (read as
         // 527); transparency 100, 99 and 0; 261 units; a repeated pattern (the first is kept).
@@ -148,6 +155,65 @@ TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
         const auto differ = std::mismatch(c.state.begin(), c.state.end(), state.begin(), state.end()).first;
         EXPECT_EQ(c.state, state) << c.name << ", from byte " << differ - c.state.begin();
     }
+}
+
+// Damaged files: bytes changed, files cut anywhere, the lengths (settings at 16, filters at 49, 576
+// and 1103) and the count (45) at their extremes. Whatever the reader makes of one, it must be
+// quick, allocate by the file's size rather than by a field, and leave a state the program can use.
+TEST_F(DataFileTest, DamagedFilesLoadQuicklyIntoAUsableState)
+{
+    // Past the third record a repeat of the second, case aside, which a count of 4 reaches.
+    const Bytes image = kHeader + SettingsRecord() + U32(3) + Record(L"pad", 10) + Record(L"PAD.exe", 99)
+                        + Record(L"Pad*", 0) + Record(L"pAD.EXE", 50);
+    const uint32_t extremes[] = {0, 1, 3, 4, 5, 8, 29, 527, 100000, 0x7FFFFFFF, 0x80000000, 4000000000u, ~0u - 526, ~0u};
+    std::mt19937 random(20240611);
+    UniqueFileHandle dump(CreateFileW(m_folder.File(L"dump").c_str(), GENERIC_ALL, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    ASSERT_TRUE(dump && GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before));
+    const int files = 10000;
+    double slowest = 0;
+    for (int file = 0; file < files; ++file) {
+        Bytes bytes = image;
+        for (size_t field : {16, 45, 49, 576, 1103})
+            if (random() % 3 == 0)
+                std::memcpy(&bytes[field], U32(extremes[random() % std::size(extremes)]).data(), 4);
+        for (unsigned flips = random() % 6; flips; --flips)
+            bytes[random() % bytes.size()] = uint8_t(random());
+        bytes.resize(random() % 2 ? random() % (bytes.size() + 1) : bytes.size());
+        // Rewritten in place: under Wine, truncating on opening (CREATE_ALWAYS, as WriteWholeFile
+        // does) costs several times as much.
+        UniqueFileHandle out(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(out && WriteExactly(out.get(), bytes.data(), DWORD(bytes.size())) && SetEndOfFile(out.get()));
+        out.reset();
+        m_settings.Reset();
+        m_list.Clear();
+        const auto start = std::chrono::steady_clock::now();
+        LoadDataFile(m_path.c_str(), m_settings, m_list);
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        slowest = std::max(slowest, took.count());
+        const Settings& loaded = m_settings;
+        EXPECT_TRUE(loaded.size == 29 && loaded.globalTransparency <= 99
+                    && (loaded.hideTrayIcon | loaded.autoStart | loaded.safeMode | loaded.superTransMode) <= 1) << file;
+
+        // The list as a save writes it: a count, then records of 527 bytes.
+        ASSERT_TRUE(SetFilePointer(dump.get(), 0, nullptr, FILE_BEGIN) == 0 && m_list.WriteToFile(dump.get()));
+        Bytes written(SetFilePointer(dump.get(), 0, nullptr, FILE_CURRENT));
+        ASSERT_TRUE(SetFilePointer(dump.get(), 0, nullptr, FILE_BEGIN) == 0
+                    && ReadExactly(dump.get(), written.data(), DWORD(written.size())));
+        std::set<std::wstring> folded;
+        for (size_t at = 4; at + 527 <= written.size(); at += 527) {
+            std::wstring pattern;
+            for (size_t unit = at + 4; unit < at + 526 && (written[unit] | written[unit + 1]); unit += 2)
+                pattern += FoldAsciiLetter(wchar_t(written[unit] | written[unit + 1] << 8));
+            EXPECT_TRUE(Slice(written, at, at + 4) == U32(527) && !pattern.empty() && pattern.size() <= 260
+                        && written[at + 526] <= 99 && folded.insert(pattern).second) << file << ", at " << at;
+        }
+    }
+    ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after));
+    printf("%d damaged data files loaded, the slowest in %.2f ms\n", files, slowest);
+    EXPECT_LT(slowest, 1000.0);
+    // The working set's peak: Wine keeps none of committed memory.
+    EXPECT_LT(after.PeakWorkingSetSize - before.PeakWorkingSetSize, size_t(16) << 20);
 }
 
 TEST_F(DataFileTest, PathComposedUnderDocumentsWithRoomForTheTemporaryFile)
