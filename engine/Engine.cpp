@@ -268,14 +268,18 @@ void CALLBACK Engine::OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRES
 
 bool Engine::ProcessWindow(HWND window, bool restore)
 {
-    wchar_t imagePath[kPathCapacity] = {};
     wchar_t className[kPathCapacity] = {};
-    wchar_t title[kPathCapacity] = {};
-
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    m_programPaths.Lookup(processId, imagePath);
     GetClassNameW(window, className, kPathCapacity - 1);
+    return ProcessWindow(window, restore, processId, className);
+}
+
+bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className)
+{
+    wchar_t imagePath[kPathCapacity] = {};
+    wchar_t title[kPathCapacity] = {};
+    m_programPaths.Lookup(processId, imagePath);
     GetWindowTextW(window, title, kPathCapacity - 1);
 
     uint8_t percentage = settings.globalTransparency;
@@ -295,18 +299,38 @@ BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
     auto* record = reinterpret_cast<SweepRecord*>(parameter);
     if (!record || !record->engine)
         return FALSE;
+    Engine& engine = *record->engine;
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     if (style & WS_CHILD)
         return TRUE;
     // For a top-level window WS_VISIBLE says what IsWindowVisible would, without asking again.
-    if ((style & WS_VISIBLE) || (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
-        record->engine->ProcessWindow(window, record->restore);
+    if (!(style & WS_VISIBLE) && !(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
+        return TRUE;
+    auto known = engine.m_sweptWindows.find(window);
+    if (known == engine.m_sweptWindows.end()) {
+        wchar_t className[kPathCapacity] = {};
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        GetClassNameW(window, className, kPathCapacity - 1);
+        known = engine.m_sweptWindows.emplace(window, SweptWindow{processId, 0, className}).first;
+    }
+    known->second.sweep = engine.m_sweepNumber;
+    engine.ProcessWindow(window, record->restore, known->second.processId, known->second.className.c_str());
     return TRUE;
 }
 
 bool Engine::SweepWindows(bool restore)
 {
+    ++m_sweepNumber;
     SweepRecord record{this, restore};
     EnumWindows(EnumWindowsProc, reinterpret_cast<LPARAM>(&record));
+    // A window missing from one sweep is gone, and its handle may come back as another window.
+    // Between sweeps further apart than the timer's, no window is taken as known.
+    for (auto window = m_sweptWindows.begin(); window != m_sweptWindows.end();) {
+        if (window->second.sweep != m_sweepNumber || safeModeTimer == 0)
+            window = m_sweptWindows.erase(window);
+        else
+            ++window;
+    }
     return true;
 }

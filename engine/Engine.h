@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "DataFile.h"
 #include "FilterList.h"
@@ -59,6 +61,7 @@ private:
     static void CALLBACK SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM parameter);
     static void CALLBACK OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRESULT);
+    bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
     void WriteAutoStartValue();
 
     wchar_t dataFilePath[kPathCapacity] = {};
@@ -68,5 +71,14 @@ private:
     UINT_PTR safeModeTimer = 0;                    // 0 unless safe mode runs
     UniqueKernelHandle m_workerReady;              // set by the worker once its message queue exists
     ProcessPathCache m_programPaths;
+    // What never changes in a window's life, kept from one safe-mode sweep to the next, so that a
+    // sweep asks each window only what can change. Only the sweeping thread uses it.
+    struct SweptWindow {
+        DWORD processId;
+        DWORD sweep;
+        std::wstring className;
+    };
+    std::unordered_map<HWND, SweptWindow> m_sweptWindows;
+    DWORD m_sweepNumber = 0;
     HungWindowGate m_hungWindows{OnWindowAnswered, reinterpret_cast<ULONG_PTR>(this)};
 };

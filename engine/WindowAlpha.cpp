@@ -32,7 +32,12 @@ uint8_t AlphaForTransparency(uint8_t percentage, bool superTransMode)
 bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore, HungWindowGate* gate)
 {
     const auto getLayeredWindowAttributes = g_getLayeredWindowAttributes.Get();
-    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    // The attributes are asked first: they succeed only for a layered window, and every sweep
+    // meets mostly windows that are layered already, so their style need not be read too.
+    BYTE currentAlpha = 0;
+    DWORD flags = 0;
+    const bool attributesRead = getLayeredWindowAttributes && getLayeredWindowAttributes(window, nullptr, &currentAlpha, &flags);
+    const LONG exStyle = attributesRead ? WS_EX_LAYERED : GetWindowLongW(window, GWL_EXSTYLE);
 
     if (!(exStyle & WS_EX_LAYERED)) {
         if (restore || (gate && !gate->MayChangeStyle(window)))
@@ -43,20 +48,13 @@ bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore, HungWindowGate* gat
             RememberAlpha(window, alpha);
         return true;
     }
-
-    // Only read where the system cannot tell the alpha: every sweep reads every window.
-    BYTE currentAlpha = 0;
-    if (!getLayeredWindowAttributes) {
-        currentAlpha = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(GetPropW(window, kAlphaProperty)));
+    if (getLayeredWindowAttributes) {
+        // Layered, but not through these attributes (UpdateLayeredWindow), or with a colour key:
+        // the window's own program draws it that way; leave it alone.
+        if (!attributesRead || flags != LWA_ALPHA)
+            return false;
     } else {
-        BYTE layeredAlpha = 0;
-        DWORD flags = 0;
-        if (!getLayeredWindowAttributes(window, nullptr, &layeredAlpha, &flags))
-            return false;
-        // A colour key belongs to the window's own program; leave such windows alone.
-        if (flags != LWA_ALPHA)
-            return false;
-        currentAlpha = layeredAlpha;
+        currentAlpha = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(GetPropW(window, kAlphaProperty)));
     }
 
     if (restore) {
@@ -65,7 +63,7 @@ bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore, HungWindowGate* gat
         // Opaque already; the style waits until the window's thread answers.
         if (gate && !gate->MayChangeStyle(window))
             return false;
-        SetWindowLongW(window, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+        SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
         return true;
     }
