@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "CrashRestore.h"
+#include "FilterTextCommand.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
 #include "Messages.h"
@@ -86,6 +87,14 @@ bool Application::InitInstance()
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
     SetAppName(L"Paneveil");
+    // Before the mutex: an export or import beside a running instance must not take its place,
+    // and one without must not keep an ordinary start meanwhile from becoming the first instance.
+    FilterTextCommand filterText(GetCommandLineW());
+    if (filterText.IsRequested()) {
+        BuildUiFont();   // for the password prompt
+        m_exitCode = filterText.Run(engine);
+        return false;
+    }
     SetLastError(ERROR_SUCCESS);
     m_instanceMutex.reset(CreateMutexW(nullptr, FALSE, kInstanceName));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -16,6 +16,7 @@ public:
     ~Application() override;
 
     bool InitInstance() override;
+    int ExitInstance() override { return m_exitCode; }
     void WinHelp(DWORD data, UINT command) override;
     HFONT GetUiFont() const override { return uiFont.get(); }
     HCURSOR GetHandCursor() const override { return handCursor; }
@@ -30,6 +31,7 @@ private:
     // Its existence marks the running instance. A second start while the engine stops must still
     // find it: as a first instance of its own it would have its windows restored by this one.
     UniqueKernelHandle m_instanceMutex;
+    int m_exitCode = 0;
 
 public:
     Engine engine;

@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "DataExchange.h"
+#include "FilterTextCommand.h"
 #include "ForegroundWindow.h"
 #include "HelpFile.h"
 #include "MessageRoutes.h"
@@ -44,6 +45,7 @@ MainWindow::MainWindow(Wnd* parent)
         SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
 
     m_showMessage = RegisterWindowMessageW(L"Paneveil_Mutex");
+    m_reloadFiltersMessage = RegisterWindowMessageW(kReloadFiltersMessage);
 }
 
 void MainWindow::DoDataExchange(DataExchange& dx)
@@ -245,6 +247,8 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
+    } else if (message == m_reloadFiltersMessage && m_reloadFiltersMessage != 0) {
+        OnReloadFilters();
     } else if (message == m_trayIcon.CallbackMessage() && message != 0) {
         OnTrayNotify(static_cast<UINT>(lParam));
     } else if (message == WM_HOTKEY && wParam == kToggleHotkeyId) {
@@ -265,6 +269,17 @@ void MainWindow::OnShowRequest()
         SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
     if (IsWindowVisible(m_hwnd))
         ForceForegroundWindow(m_hwnd);
+}
+
+// An import by another process has saved the data file. Only its filters are taken: the
+// settings in memory are this instance's own. A disabled Paneveil stays disabled (reapplying
+// the windows would start its engine) and has its windows swept when it is enabled again.
+void MainWindow::OnReloadFilters()
+{
+    if (!LoadDataFileFilters(m_engine.DataFilePath(), m_engine.filters))
+        return;
+    m_filtersPage.ReloadList();
+    m_engine.ApplySettings(false, false, m_engine.IsRunning());
 }
 
 void MainWindow::OnTrayNotify(UINT mouseMessage)

@@ -48,6 +48,7 @@ protected:
 
 private:
     void OnShowRequest();
+    void OnReloadFilters();
     void OnTrayNotify(UINT mouseMessage);
     void OnShowMainWindow();
     void OnToggleEngine();
@@ -62,6 +63,7 @@ private:
 
     Engine& m_engine;
     UINT m_showMessage = 0;
+    UINT m_reloadFiltersMessage = 0;
     Menu m_popupMenu;
     TrayIcon m_trayIcon;
     int m_initialWidth = 0;

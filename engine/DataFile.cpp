@@ -76,6 +76,14 @@ bool LoadDataFile(const wchar_t* path, Settings& settings, FilterList& filters)
     return settings.ReadFromFile(file.get()) && filters.ReadFromFile(file.get());
 }
 
+bool LoadDataFileFilters(const wchar_t* path, FilterList& filters)
+{
+    Settings ignored;
+    ignored.Reset();
+    FilterList loaded;
+    return LoadDataFile(path, ignored, loaded) && filters.SetFilters(loaded.GetFilters());
+}
+
 bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& filters)
 {
     if (!path || !*path)

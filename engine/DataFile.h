@@ -14,3 +14,5 @@ bool LoadDataFile(const wchar_t* path, Settings& settings, FilterList& filters);
 // Writes the whole file next to the old one and replaces it in one step, so a failed save
 // leaves the previous file as it was.
 bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& filters);
+// Only the filters of the data file, into `filters`; they stay as they were when it cannot be read.
+bool LoadDataFileFilters(const wchar_t* path, FilterList& filters);

@@ -40,6 +40,7 @@ public:
 
     bool LoadDataFile();
     bool SaveDataFile();
+    const wchar_t* DataFilePath() const { return dataFilePath; }
 
     bool Start();
     bool Stop();

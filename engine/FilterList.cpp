@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -208,6 +209,28 @@ void FilterList::Clear()
         delete m_head;
         m_head = next;
     }
+}
+
+std::vector<FilterEntry> FilterList::GetFilters()
+{
+    Lock lock(m_lock);
+    std::vector<FilterEntry> filters;
+    for (const Filter* entry = m_head; entry; entry = entry->next)
+        filters.push_back({entry->transparency, entry->pattern});
+    return filters;
+}
+
+// Built apart and swapped in; the old entries go with `replacement`, after the lock is left.
+bool FilterList::SetFilters(const std::vector<FilterEntry>& filters)
+{
+    FilterList replacement;
+    for (auto filter = filters.rbegin(); filter != filters.rend(); ++filter) {
+        if (!replacement.AddFilter(filter->pattern.c_str(), filter->transparency))
+            return false;
+    }
+    Lock lock(m_lock);
+    std::swap(m_head, replacement.m_head);
+    return true;
 }
 
 bool FilterList::ReadFromFile(HANDLE file)

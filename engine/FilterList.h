@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 constexpr size_t kMaxPatternLength = 260;    // characters; buffers hold one more for the NUL
 constexpr uint8_t kDefaultTransparency = 40;
@@ -30,6 +32,12 @@ struct Filter : FilterRecord {
     bool WriteToFile(HANDLE file) const;   // true if exactly `size` bytes were written
 };
 
+// One filter by value, as it leaves or enters the list whole.
+struct FilterEntry {
+    uint8_t transparency;
+    std::wstring pattern;
+};
+
 // True if `pattern` (* and ?) matches `text`. Only A-Z are folded when not case-sensitive;
 // with matchAnywhere the pattern has an implicit leading and trailing *. Allocates nothing.
 bool WildcardMatch(const wchar_t* text, const wchar_t* pattern, bool caseSensitive, bool matchAnywhere);
@@ -55,6 +63,11 @@ public:
     // selects the rows whose patterns are in `selected`.
     bool FillListView(HWND listView, const wchar_t* const* selected = nullptr, size_t selectedCount = 0);
     void Clear();
+    // The filters from the head down.
+    std::vector<FilterEntry> GetFilters();
+    // The list becomes `filters`, the first at the head, in one step: the worker never sees half
+    // a list. False, and the list as it was, when a pattern is empty or repeats an earlier one.
+    bool SetFilters(const std::vector<FilterEntry>& filters);
 
     bool ReadFromFile(HANDLE file);   // the list is empty after a failure
     bool WriteToFile(HANDLE file);

@@ -105,6 +105,14 @@
 #define IDS_PASSWORD_RETRY      21
 #define IDS_PASSWORD_NOT_SET    22
 #define IDS_RESTORE_WHILE_RUNNING 23
+#define IDS_FILTERS_TEXT_NO_FILE 24
+#define IDS_FILE_NOT_READ       25
+#define IDS_FILE_NOT_WRITTEN    26
+#define IDS_IMPORT_NOT_TEXT     27
+#define IDS_IMPORT_BAD_TRANSPARENCY 28
+#define IDS_IMPORT_EMPTY_PATTERN 29
+#define IDS_IMPORT_LONG_PATTERN 30
+#define IDS_IMPORT_DUPLICATE    31
 
 // The framework's validation messages (app/framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112

@@ -114,6 +114,15 @@ void FiltersPage::Rebuild(const std::vector<std::wstring>& selected)
     UpdateButtons();
 }
 
+void FiltersPage::ReloadList()
+{
+    if (!m_list.IsBound())
+        return;
+    m_engine.filters.FillListView(m_list.Handle());
+    UpdateButtons();
+    LayoutControls();
+}
+
 void FiltersPage::OnAdd()
 {
     FilterDialog dialog(m_engine.filters, nullptr);

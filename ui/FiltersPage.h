@@ -12,6 +12,8 @@
 class FiltersPage : public SkinDialog {
 public:
     FiltersPage(Engine& engine, Wnd* parent);
+    // The list shown anew after the engine's filters were replaced from outside the page.
+    void ReloadList();
 
 protected:
     BOOL OnInitDialog() override;

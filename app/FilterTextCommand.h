@@ -1,0 +1,32 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Engine.h"
+
+// Registered by the running instance's main window: an import asks it to take its filters up
+// from the data file.
+constexpr wchar_t kReloadFiltersMessage[] = L"Paneveil_ReloadFilters";
+
+// Paneveil.exe /export FILE and /import FILE: the filter list as text (FilterText.h). A quiet
+// command: no window but the password prompt, and message boxes only for failures.
+class FilterTextCommand {
+public:
+    // The process's exit codes.
+    enum Result { kDone = 0, kNoFile = 1, kPasswordRefused = 2, kFileFailed = 3, kBadLine = 4 };
+
+    // Finds the switch, and the file named after it, in a whole command line.
+    explicit FilterTextCommand(const wchar_t* commandLine);
+    bool IsRequested() const { return !m_switch.empty(); }
+    int Run(Engine& engine);
+
+private:
+    int Export(Engine& engine);
+    int Import(Engine& engine);
+    static int Fail(UINT stringId, const std::wstring& file);
+
+    std::wstring m_switch;   // as typed
+    std::wstring m_file;
+    bool m_import = false;
+};
