@@ -1,4 +1,5 @@
-# Shared by scripts/run and scripts/test: installs what is missing, then configures and builds.
+# Shared by scripts/run, scripts/test and scripts/package: installs what is missing, then
+# configures and builds.
 # shellcheck shell=bash
 
 PV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -7,8 +8,9 @@ PV_BUILD=${PV_BUILD:-$PV_ROOT/build}
 PV_PACKAGES=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  xvfb xauth x11-utils imagemagick xcompmgr
+  xvfb xauth x11-utils imagemagick xcompmgr xdotool
   cmake ninja-build googletest
+  nsis zip
 )
 
 pv_install_deps() {
@@ -29,7 +31,9 @@ pv_install_deps() {
 }
 
 pv_build() {
-  if [ ! -f "$PV_BUILD/build.ninja" ]; then
+  # Also when the build was configured before makensis or zip was installed: it has no packages.
+  if [ ! -f "$PV_BUILD/build.ninja" ] ||
+     grep -qE '^PV_(MAKENSIS|ZIP):FILEPATH=.*NOTFOUND$' "$PV_BUILD/CMakeCache.txt" 2>/dev/null; then
     cmake -S "$PV_ROOT" -B "$PV_BUILD" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$PV_ROOT/cmake/mingw-i686.cmake" \
       -DCMAKE_BUILD_TYPE=Release
