@@ -242,8 +242,8 @@ std::vector<HWND> StreamWindows()
 // met by the sweep or by the hook, none may fall between the two.
 TEST_F(EngineWindows, WindowsShownWhileTheEngineStartsAreNeverMissed)
 {
-    constexpr size_t kStreamed = 150;
-    m_helper.Command(L"stream\t" + std::to_wstring(kStreamed) + L"\t8");
+    constexpr size_t kStreamed = 100;
+    m_helper.Command(L"stream\t" + std::to_wstring(kStreamed) + L"\t10");
     ASSERT_TRUE(WaitFor([] { return StreamWindows().size() >= 20; }));
     ASSERT_TRUE(m_engine.Start());
     ASSERT_TRUE(WaitFor([] { return StreamWindows().size() == kStreamed; }));
