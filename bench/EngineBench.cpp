@@ -46,18 +46,42 @@ double Percentile(std::vector<double> values, double fraction)
     return values[index];
 }
 
+// The floor of one show: the showing program layers the window itself as soon as it is shown,
+// and the bench sees the alpha by the same polling as for the engine. Milliseconds, or -1.
+double FloorSample(HelperProcess& helper, HWND window)
+{
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    const DWORD shown = DWORD(helper.Command(L"show\t" + HelperProcess::Argument(window) + L"\tlayer"));
+    const bool seen = helper.WaitForAlpha(window, 153, 2000);
+    QueryPerformanceCounter(&now);
+    helper.Hide(window, true);
+    return seen ? (now.LowPart - shown) * 1000.0 / double(frequency.QuadPart) : -1;
+}
+
 // Shows each window, waits until it has alpha 153 and hides it again. With
 // `makeOpaque` the hidden window is made opaque, as a hide event would in hook mode; otherwise it
 // stays layered, as in safe mode, and is in every later sweep, so each window is measured against
 // a longer sweep than the one before. Each show waits a different part of the timer period first:
 // measured straight after the previous window's sweep, safe mode would always show nearly the
-// whole period instead of where a show falls at random.
+// whole period instead of where a show falls at random. With `floorWindows`, a floor sample is
+// taken before each show, after the same wait: conditions on the machine drift within a run, and
+// the two then meet the same.
 std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const std::vector<HWND>& windows,
-                                   bool makeOpaque, int& timeouts)
+                                   bool makeOpaque, int& timeouts, const std::vector<HWND>* floorWindows = nullptr,
+                                   std::vector<double>* floor = nullptr)
 {
     std::vector<double> milliseconds;
     for (size_t i = 0; i < windows.size(); ++i) {
-        WaitFor([] { return false; }, static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod));
+        const DWORD wait = static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod);
+        if (floorWindows && floor) {
+            WaitFor([] { return false; }, wait);
+            const double sample = FloorSample(helper, (*floorWindows)[i]);
+            if (sample >= 0)
+                floor->push_back(sample);
+            engine.ProcessWindow((*floorWindows)[i], true);
+        }
+        WaitFor([] { return false; }, wait);
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;
@@ -66,24 +90,6 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
         helper.Hide(windows[i], true);
         if (makeOpaque)
             engine.ProcessWindow(windows[i], true);
-    }
-    return milliseconds;
-}
-
-// The floor: the showing program layers the window itself as soon as it is shown, and the bench
-// sees the alpha by the same polling as above.
-std::vector<double> MeasureFloor(HelperProcess& helper, const std::vector<HWND>& windows)
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    std::vector<double> milliseconds;
-    for (HWND window : windows) {
-        const DWORD shown = DWORD(helper.Command(L"show\t" + HelperProcess::Argument(window) + L"\tlayer"));
-        if (helper.WaitForAlpha(window, 153, 2000)) {
-            QueryPerformanceCounter(&now);
-            milliseconds.push_back((now.LowPart - shown) * 1000.0 / double(frequency.QuadPart));
-        }
-        helper.Hide(window, true);
     }
     return milliseconds;
 }
@@ -108,21 +114,18 @@ void LatencyBench(const wchar_t* dataFile)
 {
     constexpr int kWindows = 200;
     HelperProcess helper;
-    std::vector<HWND> windows;
-    for (int i = 0; i < kWindows; ++i)
+    std::vector<HWND> windows, floorWindows;
+    for (int i = 0; i < kWindows; ++i) {
         windows.push_back(helper.Create(L"PvBenchLatency", L"latency " + std::to_wstring(i)));
+        floorWindows.push_back(helper.Create(L"PvBenchFloor", L"floor " + std::to_wstring(i)));
+    }
 
     Engine engine(dataFile);
     engine.settings.globalTransparency = 40;
-    std::printf("Latency from show (other process) to alpha set, %d windows shown one at a time\n", kWindows);
+    std::printf("Latency from show (other process) to alpha set, %d windows shown one at a time; in hook mode each\n"
+                "show follows a floor sample: the showing program setting the alpha itself\n", kWindows);
     std::printf("| mode | hidden windows | windows swept besides the shown one | median ms | p99 ms | max ms | timeouts | median / floor median | p99 / floor p99 |\n"
                 "|---|---|---|---|---|---|---|---|---|\n");
-    const std::vector<double> floor = MeasureFloor(helper, windows);
-    const double floorMedian = Percentile(floor, 0.5), floorP99 = Percentile(floor, 0.99);
-    std::printf("| floor: the showing program sets the alpha itself | made opaque | 0 | %.2f | %.2f | %.2f | %d | 1.0 | 1.0 |\n",
-                floorMedian, floorP99, Percentile(floor, 1.0), int(windows.size() - floor.size()));
-    for (HWND window : windows)
-        engine.ProcessWindow(window, true);
     const struct {
         bool safeMode;
         bool makeOpaque;
@@ -133,18 +136,28 @@ void LatencyBench(const wchar_t* dataFile)
         {true, true, "safe (100 ms timer)", "made opaque"},
         {true, false, "safe (100 ms timer)", "left layered"},
     };
+    std::vector<double> floor;
+    double floorMedian = 0, floorP99 = 0;
     for (const auto& run : runs) {
         engine.settings.safeMode = run.safeMode;
         const int others = CountSweptWindows();
         engine.Start();
         int timeouts = 0;
-        const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts);
+        const bool withFloor = floor.empty();
+        const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts,
+                                                      withFloor ? &floorWindows : nullptr, &floor);
         const int othersAtEnd = CountSweptWindows();
         engine.Stop();
+        if (withFloor && !floor.empty()) {
+            floorMedian = Percentile(floor, 0.5);
+            floorP99 = Percentile(floor, 0.99);
+            std::printf("| floor: the showing program sets the alpha itself | made opaque | 0 | %.2f | %.2f | %.2f | %d | 1.0 | 1.0 |\n",
+                        floorMedian, floorP99, Percentile(floor, 1.0), int(windows.size() - floor.size()));
+        }
         const std::string swept = othersAtEnd > others + 1
                                       ? std::to_string(others) + " rising to " + std::to_string(othersAtEnd - 1)
                                       : std::to_string(others);
-        if (ms.empty()) {
+        if (ms.empty() || floor.empty()) {
             std::printf("| %s | %s | %s | - | - | - | %d | - | - |\n", run.mode, run.hidden, swept.c_str(), timeouts);
             continue;
         }
@@ -153,6 +166,8 @@ void LatencyBench(const wchar_t* dataFile)
                     Percentile(ms, 0.5) / floorMedian, Percentile(ms, 0.99) / floorP99);
     }
     for (HWND window : windows)
+        helper.Destroy(window);
+    for (HWND window : floorWindows)
         helper.Destroy(window);
 }
 
