@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <cwchar>
 
@@ -23,20 +25,20 @@ bool HasStartHiddenSwitch(const wchar_t* commandTail)
     return commandTail && (wcsstr(commandTail, L"/b") || wcsstr(commandTail, L"/B"));
 }
 
-// "/restore" as a word of its own in the command-line tail, in any letter case (unlike "/b", which
-// may begin a longer word).
-bool HasRestoreSwitch(const wchar_t* commandTail)
+// "/restore" as an argument of its own, in any letter case (unlike "/b", which may begin a
+// longer word).
+bool HasRestoreSwitch(const wchar_t* commandLine)
 {
-    constexpr wchar_t kSwitch[] = L"/restore";
-    constexpr size_t kLength = sizeof kSwitch / sizeof kSwitch[0] - 1;
-    for (const wchar_t* at = commandTail; at && *at;) {
-        at += wcsspn(at, L" \t");
-        const size_t length = wcscspn(at, L" \t");
-        if (length == kLength && _wcsnicmp(at, kSwitch, kLength) == 0)
-            return true;
-        at += length;
-    }
-    return false;
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
+    if (!arguments)
+        return false;
+    bool found = false;
+    // The first argument is the program.
+    for (int i = 1; i < count && !found; ++i)
+        found = _wcsicmp(arguments[i], L"/restore") == 0;
+    LocalFree(arguments);
+    return found;
 }
 
 // A crash ends the process as a crash, but not before the windows it made translucent are opaque
@@ -83,7 +85,7 @@ void Application::OfferSafeMode()
 
 bool Application::InitInstance()
 {
-    const bool restoreOnly = HasRestoreSwitch(GetCommandLineTail());
+    const bool restoreOnly = HasRestoreSwitch(GetCommandLineW());
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
     SetAppName(L"Paneveil");

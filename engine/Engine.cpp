@@ -199,8 +199,10 @@ bool Engine::Stop()
             g_safeModeEngine = nullptr;
     }
     SweepWindows(true);
-    // The processes may end now that the engine no longer looks at their windows.
+    // The processes may end now that the engine no longer looks at their windows, and the
+    // windows known to the timer's sweeps may go before it runs again.
     m_programPaths.Clear();
+    m_sweptWindows.clear();
     return true;
 }
 
@@ -306,6 +308,11 @@ BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
     // For a top-level window WS_VISIBLE says what IsWindowVisible would, without asking again.
     if (!(style & WS_VISIBLE) && !(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED))
         return TRUE;
+    // Outside safe mode sweeps are far apart: nothing is kept from one to the next.
+    if (engine.safeModeTimer == 0) {
+        engine.ProcessWindow(window, record->restore);
+        return TRUE;
+    }
     auto known = engine.m_sweptWindows.find(window);
     if (known == engine.m_sweptWindows.end()) {
         wchar_t className[kPathCapacity] = {};
@@ -325,9 +332,8 @@ bool Engine::SweepWindows(bool restore)
     SweepRecord record{this, restore};
     EnumWindows(EnumWindowsProc, reinterpret_cast<LPARAM>(&record));
     // A window missing from one sweep is gone, and its handle may come back as another window.
-    // Between sweeps further apart than the timer's, no window is taken as known.
     for (auto window = m_sweptWindows.begin(); window != m_sweptWindows.end();) {
-        if (window->second.sweep != m_sweepNumber || safeModeTimer == 0)
+        if (window->second.sweep != m_sweepNumber)
             window = m_sweptWindows.erase(window);
         else
             ++window;
