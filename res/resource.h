@@ -114,7 +114,7 @@
 #define IDS_IMPORT_LONG_PATTERN 30
 #define IDS_IMPORT_DUPLICATE    31
 
-// The framework's validation messages (app/framework/DataExchange.h uses the same numbers)
+// The framework's validation messages (framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112
 #define IDS_PARSE_STRING_SIZE   0xF114
 #define IDS_PARSE_BYTE          0xF116
