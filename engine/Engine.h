@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -11,6 +12,7 @@
 #include "ProcessPathCache.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
+#include "WheelGesture.h"
 
 
 // The autostart value: the program path (quoted when it has a blank), a blank and /b.
@@ -50,6 +52,9 @@ public:
     // that no window is made translucent behind a last restore. Waits for nothing.
     void HaltForCrash();
 
+    // Called on the user-interface thread when the wheel gesture has changed the filters.
+    std::function<void()> filtersChanged;
+
     bool SweepWindows(bool restore);
     // True if the window was changed or already had the wanted alpha; false if left alone.
     bool ProcessWindow(HWND window, bool restore);
@@ -64,6 +69,15 @@ private:
     static void CALLBACK OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRESULT);
     bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
     void WriteAutoStartValue();
+    // The window that came to the front is restored, the one left behind gets its alpha again.
+    void OnForeground(HWND window);
+    bool IsKeptOpaque(HWND window, const wchar_t* className) const;
+    static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateNotifyWindow();
+    // The wheel hook is set while the option is on and the engine runs.
+    void UpdateWheelHook();
+    void OnWheel(HWND window, int wheelDelta);
+    void SaveAfterWheel();
 
     wchar_t dataFilePath[kPathCapacity] = {};
     UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
@@ -82,4 +96,8 @@ private:
     std::unordered_map<HWND, SweptWindow> m_sweptWindows;
     DWORD m_sweepNumber = 0;
     HungWindowGate m_hungWindows{OnWindowAnswered, reinterpret_cast<ULONG_PTR>(this)};
+    std::atomic<HWND> m_front{nullptr};   // the top-level window in front, as last seen
+    HWND m_notifyWindow = nullptr;         // of the user-interface thread: the wheel's posts, the save's timer
+    WheelHook m_wheelHook;
+    bool m_wheelSavePending = false;
 };

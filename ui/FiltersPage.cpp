@@ -20,6 +20,11 @@ FiltersPage::FiltersPage(Engine& engine, Wnd* parent) : SkinDialog(IDD_FILTERS_P
 {
 }
 
+FiltersPage::~FiltersPage()
+{
+    m_engine.filtersChanged = nullptr;
+}
+
 void FiltersPage::DoDataExchange(DataExchange& dx)
 {
     SkinDialog::DoDataExchange(dx);
@@ -34,6 +39,8 @@ BOOL FiltersPage::OnInitDialog()
     m_list.InsertColumn(1, L"", LVCFMT_LEFT, 80);
     m_engine.filters.FillListView(m_list.Handle());
     UpdateButtons();
+    // The wheel gesture changes a filter from outside the page.
+    m_engine.filtersChanged = [this] { ReloadList(); };
     return TRUE;
 }
 

@@ -15,6 +15,8 @@
 //                                              after the window is shown as by "show"
 //   stream <count> <ms>                     -> a "PvStream" window every <ms>, each shown by a
 //                                              new thread of its own
+//   front <hwnd>                            -> SetForegroundWindow and the event Windows raises
+//   wheels                                  -> the wheel messages its windows have received
 //   destroy <hwnd>                          -> nonzero when destroyed
 // WM_CLOSE to the command window ends the process.
 #include <windows.h>
@@ -28,13 +30,20 @@ namespace {
 
 constexpr UINT kHang = WM_APP + 1;
 HWND g_commandWindow = nullptr;
+LONG g_wheels = 0;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_wheels += message == WM_MOUSEWHEEL;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
 
 HWND Window(const std::wstring& text)
 {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(text.c_str(), nullptr, 10)));
 }
 
-void RegisterClassOnce(const std::wstring& name, WNDPROC procedure = DefWindowProcW)
+void RegisterClassOnce(const std::wstring& name, WNDPROC procedure = WindowProc)
 {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = procedure;
@@ -122,6 +131,14 @@ LRESULT Run(const std::vector<std::wstring>& f)
         CloseHandle(CreateThread(nullptr, 0, StreamThread, reinterpret_cast<LPVOID>(parameter), 0, nullptr));
         return 0;
     }
+    if (command == L"front") {
+        SetForegroundWindow(window);
+        // Wine 8 may not raise it itself; Windows raises exactly this one.
+        NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+        return GetForegroundWindow() == window;
+    }
+    if (command == L"wheels")
+        return g_wheels;
     if (command == L"destroy")
         return DestroyWindow(window);
     return 0;
