@@ -159,14 +159,13 @@ bool HungWindowGate::Run(const Job& job, bool& result)
         CriticalSection::Lock lock(m_lock);
         // A helper that ends meanwhile takes no more jobs: then a new one.
         for (int attempt = 0; attempt < 2 && !program; ++attempt) {
-            program = ProgramOf(processId, true);
-            if (!program)
+            const std::shared_ptr<Program> candidate = ProgramOf(processId, true);
+            if (!candidate)
                 return false;
-            CriticalSection::Lock programLock(program->lock);
-            if (program->ended || program->stopped) {
-                program.reset();
+            CriticalSection::Lock programLock(candidate->lock);
+            if (candidate->ended || candidate->stopped)
                 continue;
-            }
+            program = candidate;
             auto& queue = program->queue;
             Program::Entry* entry = nullptr;
             // Only a window's last wish counts: a job that has not begun is replaced.

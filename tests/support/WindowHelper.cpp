@@ -6,8 +6,8 @@
 //   child <parent>                          -> a visible child window
 //   show|hide <hwnd> [quiet|layer]          -> ShowWindow and, unless quiet, the window event Windows
 //                                              would raise, or instead alpha 153 set by the helper
-//                                              itself; the show's time (the low 32 bits of
-//                                              QueryPerformanceCounter)
+//                                              itself; the time before the show (the low 32 bits
+//                                              of QueryPerformanceCounter)
 //   notify <hwnd> <event> <object> <child>  -> a raw NotifyWinEvent
 //   alpha <hwnd>                            -> -1 not layered, -2 layered otherwise than with
 //                                              LWA_ALPHA alone, else the alpha
@@ -125,9 +125,9 @@ LRESULT Run(const std::vector<std::wstring>& f)
     }
     if (command == L"show" || command == L"hide") {
         const bool show = command == L"show";
-        ShowWindow(window, show ? SW_SHOWNOACTIVATE : SW_HIDE);
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
+        ShowWindow(window, show ? SW_SHOWNOACTIVATE : SW_HIDE);
         if (f.size() >= 3 && f[2] == L"layer") {
             SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
             SetLayeredWindowAttributes(window, 0, 153, LWA_ALPHA);
