@@ -82,8 +82,10 @@ bool Engine::Start()
 {
     Stop();
     HANDLE self = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, THREAD_SUSPEND_RESUME,
-                        FALSE, 0))
+    // GetThreadId needs the query right: without it HaltForCrash could not tell this thread from the
+    // crashing one, and would freeze itself.
+    if (DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self,
+                        THREAD_SUSPEND_RESUME | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
         m_uiThread.reset(self);
     Gate();
     if (settings.safeMode) {

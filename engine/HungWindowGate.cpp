@@ -70,14 +70,14 @@ DWORD WINAPI HelperThreadProc(LPVOID parameter)
     }
 }
 
-// Waits for `thread` until `deadline` (a tick count), serving messages sent to this thread
-// meanwhile: a helper may be changing a window of this thread.
-bool WaitServingSentMessages(HANDLE thread, DWORD deadline)
+// Waits for `object` until `deadline` (a tick count), serving messages sent to this thread
+// meanwhile: a helper may be changing a window of this thread, as Stop's wait for the worker does.
+bool WaitServingSentMessages(HANDLE object, DWORD deadline)
 {
     for (;;) {
         const DWORD now = GetTickCount();
         const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
-        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
+        const DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_SENDMESSAGE);
         if (result != WAIT_OBJECT_0 + 1)
             return result == WAIT_OBJECT_0;
         MSG msg;
@@ -189,6 +189,7 @@ bool HungWindowGate::Run(const Job& job, bool& result)
     }
     if (!waiter.event)
         return false;
+    // A job that needs this thread (a window of its own that a filter names) waits at most this long.
     WaitForSingleObject(waiter.event, kAnswerMilliseconds);
     {
         CriticalSection::Lock programLock(program->lock);
