@@ -5,12 +5,12 @@
 #include <atomic>
 #include <cwchar>
 
-#include "CrashRestore.h"
 #include "FilterTextCommand.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
 #include "Messages.h"
 #include "RunningAtom.h"
+#include "WindowAlpha.h"
 #include "resource.h"
 
 namespace {
@@ -41,14 +41,15 @@ bool HasRestoreSwitch(const wchar_t* commandLine)
     return found;
 }
 
-// A crash ends the process as a crash, but not before the windows it made translucent are opaque
-// again. A second crash, inside this filter, goes straight on.
+// A crash ends the process as a crash, but not before the windows it made translucent have their
+// old alpha back (the style stays until the next start or /restore: changing it would wait for
+// other programs). A second crash, inside this filter, goes straight on.
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
 {
     static std::atomic_flag s_entered = ATOMIC_FLAG_INIT;
     if (!s_entered.test_and_set()) {
         TheApp().engine.HaltForCrash();
-        RestoreWindowsAfterCrash();
+        RestoreMarkedWindowsWithoutWaiting();
     }
     return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -115,6 +116,7 @@ bool Application::InitInstance()
     }
 
     // Only a first instance: halting the engine unhooks the hook library, whose state is shared.
+    PrepareWindowRestore();
     SetUnhandledExceptionFilter(OnUnhandledException);
     largeIcon.reset(static_cast<HICON>(
         LoadImageW(GetInstance(), MAKEINTRESOURCEW(IDI_PANEVEIL), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR)));

@@ -183,10 +183,7 @@ BOOL CALLBACK OldSweepProc(HWND window, LPARAM parameter)
     wchar_t imagePath[kPathCapacity] = {}, className[kPathCapacity] = {}, title[kPathCapacity] = {};
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)) {
-        GetProcessImagePath(process, imagePath);
-        CloseHandle(process);
-    }
+    GetProcessImagePath(processId, imagePath);
     GetClassNameW(window, className, kPathCapacity - 1);
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = engine.settings.globalTransparency;
@@ -194,7 +191,7 @@ BOOL CALLBACK OldSweepProc(HWND window, LPARAM parameter)
         (IsExcludedWindowClass(className) || processId == GetCurrentProcessId()))
         return TRUE;
     GetPropW(window, L"PROP_PANEVEIL");
-    engine.SetWindowTransparency(window, percentage);
+    engine.SetWindowTransparency(window, percentage, false);
     return TRUE;
 }
 
