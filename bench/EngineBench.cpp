@@ -1,10 +1,12 @@
 // Prints how the engine performs under Wine, each figure beside a floor measured in the same run;
 // asserts nothing.
 //   1. Latency from a window shown in another process to its alpha being set: the floor (the
-//      showing program layering the window itself), hook mode, then the same windows in safe mode.
+//      showing program layering the window itself), hook mode without and with the wheel's
+//      low-level hook and a foreground change right before each show, then safe mode.
 //   2. One sweep per window with 10, 100, 200 and 500 top-level windows: the engine's, and the old
 //      path that looked the program up once per window; the SetLayeredWindowAttributes calls of a
 //      sweep over unchanged windows. At 200 windows, what safe mode costs the whole machine.
+//   3. The wheel's low-level hook procedure: its own time per mouse message.
 #include <windows.h>
 
 #include <algorithm>
@@ -69,7 +71,8 @@ double FloorSample(HelperProcess& helper, HWND window)
 // the two then meet the same.
 std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const std::vector<HWND>& windows,
                                    bool makeOpaque, int& timeouts, const std::vector<HWND>* floorWindows = nullptr,
-                                   std::vector<double>* floor = nullptr)
+                                   std::vector<double>* floor = nullptr, HelperProcess* frontHelper = nullptr,
+                                   const HWND* frontWindows = nullptr)
 {
     std::vector<double> milliseconds;
     for (size_t i = 0; i < windows.size(); ++i) {
@@ -82,6 +85,9 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
             engine.ProcessWindow((*floorWindows)[i], true);
         }
         WaitFor([] { return false; }, wait);
+        // The worker meets the foreground event just before the show's.
+        if (frontHelper && frontWindows)
+            frontHelper->Command(L"front\t" + HelperProcess::Argument(frontWindows[i % 2]));
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;
@@ -126,26 +132,41 @@ void LatencyBench(const wchar_t* dataFile)
                 "show follows a floor sample: the showing program setting the alpha itself\n", kWindows);
     std::printf("| mode | hidden windows | windows swept besides the shown one | median ms | p99 ms | max ms | timeouts | median / floor median | p99 / floor p99 |\n"
                 "|---|---|---|---|---|---|---|---|---|\n");
+    // Two windows of another program that take turns in front, beside the measured ones: the
+    // showing program is then busy with nothing but its show, as for the floor.
+    HelperProcess frontHelper;
+    HWND front[2];
+    for (HWND& window : front) {
+        window = frontHelper.Create(L"PvBenchFront", L"front");
+        frontHelper.Show(window, true);
+    }
     const struct {
         bool safeMode;
         bool makeOpaque;
+        bool frontFeatures;   // the wheel's hook set, the active window kept opaque, foreground changes
         const char* mode;
         const char* hidden;
     } runs[] = {
-        {false, true, "hook", "made opaque"},
-        {true, true, "safe (100 ms timer)", "made opaque"},
-        {true, false, "safe (100 ms timer)", "left layered"},
+        {false, true, false, "hook", "made opaque"},
+        {false, true, true, "hook, wheel hook set, active window opaque, a foreground change before each show", "made opaque"},
+        {true, true, false, "safe (100 ms timer)", "made opaque"},
+        {true, false, false, "safe (100 ms timer)", "left layered"},
     };
     std::vector<double> floor;
     double floorMedian = 0, floorP99 = 0;
     for (const auto& run : runs) {
         engine.settings.safeMode = run.safeMode;
+        engine.settings.wheelAdjust = engine.settings.activeWindowOpaque = run.frontFeatures;
         const int others = CountSweptWindows();
         engine.Start();
         int timeouts = 0;
-        const bool withFloor = floor.empty();
+        // Each hook-mode run beside a floor of its own: conditions drift from one run to the next.
+        const bool withFloor = !run.safeMode;
+        if (withFloor)
+            floor.clear();
         const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts,
-                                                      withFloor ? &floorWindows : nullptr, &floor);
+                                                      withFloor ? &floorWindows : nullptr, &floor,
+                                                      &frontHelper, run.frontFeatures ? front : nullptr);
         const int othersAtEnd = CountSweptWindows();
         engine.Stop();
         if (withFloor && !floor.empty()) {
@@ -169,6 +190,83 @@ void LatencyBench(const wchar_t* dataFile)
         helper.Destroy(window);
     for (HWND window : floorWindows)
         helper.Destroy(window);
+    for (HWND window : front)
+        frontHelper.Destroy(window);
+}
+
+// The floor of a hook procedure: nothing but handing the message on, as every one must.
+LRESULT CALLBACK PassingProcedure(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void Modifiers(bool down)
+{
+    INPUT keys[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = i ? VK_SHIFT : VK_CONTROL;
+        keys[i].ki.wScan = WORD(MapVirtualKeyW(keys[i].ki.wVk, MAPVK_VK_TO_VSC));
+        keys[i].ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(50);
+}
+
+// The wheel hook's procedure called as the system calls it, over a window of another process:
+// what it costs every mouse message of the desktop, and the wheel messages that it passes or
+// takes. The gesture's posts are taken from the queue unhandled.
+void WheelHookBench(const wchar_t* dataFile)
+{
+    HelperProcess helper;
+    const HWND window = helper.Create(L"PvBenchWheel", L"wheel");
+    SetWindowPos(window, HWND_TOP, 100, 100, 300, 200, SWP_NOACTIVATE);
+    helper.Show(window, true);
+    Engine engine(dataFile);
+    engine.Start();
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MSLLHOOKSTRUCT mouse{};
+    mouse.pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    std::printf("\nThe wheel's low-level hook procedure over a window of another process, its own time per message "
+                "(goal: at most 50 us)\n| message | calls | us per call | own time beyond the floor, us |\n|---|---|---|---|\n");
+    const struct {
+        const char* what;
+        HOOKPROC procedure;
+        WPARAM message;
+        short delta;
+        bool ctrlShift;
+    } cases[] = {
+        {"floor: a procedure that only calls CallNextHookEx", PassingProcedure, WM_MOUSEWHEEL, -WHEEL_DELTA, false},
+        {"mouse move", WheelHook::Procedure, WM_MOUSEMOVE, 0, false},
+        {"wheel without Ctrl+Shift (passes)", WheelHook::Procedure, WM_MOUSEWHEEL, -WHEEL_DELTA, false},
+        {"wheel with Ctrl+Shift (taken and posted)", WheelHook::Procedure, WM_MOUSEWHEEL, -WHEEL_DELTA, true},
+    };
+    double floor = 0;
+    constexpr int kBatch = 1000, kBatches = 5;
+    for (const auto& c : cases) {
+        Modifiers(c.ctrlShift);
+        mouse.mouseData = DWORD(c.delta) << 16;
+        double seconds = 0;
+        int taken = 0;
+        for (int batch = 0; batch < kBatches; ++batch) {
+            const double start = Seconds();
+            for (int i = 0; i < kBatch; ++i)
+                taken += c.procedure(HC_ACTION, c.message, reinterpret_cast<LPARAM>(&mouse)) != 0;
+            seconds += Seconds() - start;
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, WM_APP, WM_APP + 16, PM_REMOVE)) {
+            }
+        }
+        const double perCall = seconds * 1e6 / (kBatch * kBatches);
+        if (c.procedure == PassingProcedure)
+            floor = perCall;
+        std::printf("| %s | %d (%d taken) | %.1f | **%.1f** |\n", c.what, kBatch * kBatches, taken, perCall,
+                    perCall - floor);
+    }
+    Modifiers(false);
+    engine.Stop();
+    helper.Destroy(window);
 }
 
 // The sweep as it was before program paths were cached: the process opened and its path read
@@ -307,6 +405,7 @@ int wmain()
     const std::wstring dataFile = std::wstring(folder) + L"pv_bench.dat";
     LatencyBench(dataFile.c_str());
     SweepBench(dataFile.c_str());
+    WheelHookBench(dataFile.c_str());
     DeleteFileW(dataFile.c_str());
     return 0;
 }

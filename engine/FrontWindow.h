@@ -11,6 +11,5 @@ HWND FrontWindowOf(HWND window);
 bool IsFullScreenWindow(HWND window);
 
 // The desktop's own windows (the desktop window, the shell's, and the classes that draw the
-// wallpaper and the icons). They cover the screen, yet are no full-screen program, and the wheel
-// gesture passes them by.
+// wallpaper and the icons). They cover the screen, yet are no full-screen program.
 bool IsDesktopWindow(HWND window, const wchar_t* className);

@@ -19,20 +19,35 @@ bool Held(int key)
     return (GetAsyncKeyState(key) & 0x8000) != 0;
 }
 
+// The thread that draws the desktop (the shell's window, and the wallpaper's and the icons'
+// beside it), known by the shell's window: asked once per shell rather than a class name per
+// wheel message, for every window call costs the procedure's caller.
+DWORD DesktopThread()
+{
+    static std::atomic<HWND> knownShell{nullptr};
+    static std::atomic<DWORD> knownThread{0};
+    const HWND shell = GetShellWindow();
+    if (shell != knownShell.load()) {
+        knownThread = shell ? GetWindowThreadProcessId(shell, nullptr) : 0;
+        knownShell = shell;
+    }
+    return knownThread.load();
+}
+
 // The top-level window whose program the gesture changes, or null when the wheel message is to
-// pass: no Ctrl+Shift, a password, the desktop, or one of this program's own windows.
+// pass: no Ctrl+Shift, a password, the desktop, or one of this program's own windows. The cheap
+// tests first: most wheel messages come without Ctrl+Shift.
 HWND GestureWindow(POINT at)
 {
     const Settings* settings = g_settings.load();
-    if (!settings || !Held(VK_CONTROL) || !Held(VK_SHIFT) || settings->HasPassword())
+    if (!settings || settings->HasPassword() || !Held(VK_CONTROL) || !Held(VK_SHIFT))
         return nullptr;
     const HWND window = FrontWindowOf(WindowFromPoint(at));
     DWORD processId = 0;
-    if (!window || !GetWindowThreadProcessId(window, &processId) || processId == GetCurrentProcessId())
+    const DWORD threadId = window ? GetWindowThreadProcessId(window, &processId) : 0;
+    if (!threadId || processId == GetCurrentProcessId() || window == GetDesktopWindow() || threadId == DesktopThread())
         return nullptr;
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    return IsDesktopWindow(window, className) ? nullptr : window;
+    return window;
 }
 
 } // namespace

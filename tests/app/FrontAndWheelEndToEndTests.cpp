@@ -105,6 +105,7 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
     Turn(3);
     EXPECT_TRUE(Reach(kAlpha45, kAlpha45));
+    Wheel(Centre(m_main), -WHEEL_DELTA);   // Paneveil's own window: passed by
     EXPECT_TRUE(WaitFor([&] { return FileFilters() == std::vector<std::pair<std::wstring, int>>{{helper, 45}, {L"Elsewhere*", 50}}; }));
     Key(VK_SHIFT, false);
     Key(VK_CONTROL, false);
@@ -126,6 +127,24 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha45);
     EXPECT_EQ(FileFilters().size(), 2u);
     ExitAndExpectOpaque(m_paneveil, m_main);
+}
+
+// The password guards the configuration: the gesture does nothing, and the wheel passes.
+TEST_F(FrontAndWheel, APasswordSwitchesTheGestureOff)
+{
+    WriteDataFile([](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
+    PaneveilProcess paneveil;
+    const HWND main = Start(paneveil, true);
+    ASSERT_TRUE(main && Click(m_target));
+    Key(VK_CONTROL, true);
+    Key(VK_SHIFT, true);
+    Turn(-1);
+    Key(VK_SHIFT, false);
+    Key(VK_CONTROL, false);
+    EXPECT_TRUE(WaitFor([&] { return Wheels() == 1; }) && Sync(main));
+    EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
+    EXPECT_TRUE(FileFilters().empty());
+    paneveil.Kill();   // its Exit would ask for the password
 }
 
 }  // namespace
