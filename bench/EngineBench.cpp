@@ -77,8 +77,15 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
     std::vector<double> milliseconds;
     for (size_t i = 0; i < windows.size(); ++i) {
         const DWORD wait = static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod);
+        // Each show follows a change of the foreground, the floor's as well: the system's own
+        // work on it then weighs on both.
+        const auto changeFront = [&](size_t turn) {
+            if (frontHelper && frontWindows)
+                frontHelper->Command(L"front\t" + HelperProcess::Argument(frontWindows[turn % 2]));
+        };
         if (floorWindows && floor) {
             WaitFor([] { return false; }, wait);
+            changeFront(2 * i);
             const double sample = FloorSample(helper, (*floorWindows)[i]);
             if (sample >= 0)
                 floor->push_back(sample);
@@ -86,8 +93,7 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
         }
         WaitFor([] { return false; }, wait);
         // The worker meets the foreground event just before the show's.
-        if (frontHelper && frontWindows)
-            frontHelper->Command(L"front\t" + HelperProcess::Argument(frontWindows[i % 2]));
+        changeFront(2 * i + 1);
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;
@@ -143,20 +149,25 @@ void LatencyBench(const wchar_t* dataFile)
     const struct {
         bool safeMode;
         bool makeOpaque;
-        bool frontFeatures;   // the wheel's hook set, the active window kept opaque, foreground changes
+        bool wheelHook;
+        bool frontChanges;    // before each show, and before its floor sample
+        bool activeOpaque;
         const char* mode;
         const char* hidden;
     } runs[] = {
-        {false, true, false, "hook", "made opaque"},
-        {false, true, true, "hook, wheel hook set, active window opaque, a foreground change before each show", "made opaque"},
-        {true, true, false, "safe (100 ms timer)", "made opaque"},
-        {true, false, false, "safe (100 ms timer)", "left layered"},
+        {false, true, false, false, false, "hook", "made opaque"},
+        {false, true, true, false, false, "hook, wheel hook set", "made opaque"},
+        {false, true, false, true, false, "hook, a foreground change before each show", "made opaque"},
+        {false, true, true, true, true, "hook, wheel hook, foreground changes, active window kept opaque", "made opaque"},
+        {true, true, false, false, false, "safe (100 ms timer)", "made opaque"},
+        {true, false, false, false, false, "safe (100 ms timer)", "left layered"},
     };
     std::vector<double> floor;
     double floorMedian = 0, floorP99 = 0;
     for (const auto& run : runs) {
         engine.settings.safeMode = run.safeMode;
-        engine.settings.wheelAdjust = engine.settings.activeWindowOpaque = run.frontFeatures;
+        engine.settings.wheelAdjust = run.wheelHook;
+        engine.settings.activeWindowOpaque = run.activeOpaque;
         const int others = CountSweptWindows();
         engine.Start();
         int timeouts = 0;
@@ -166,7 +177,7 @@ void LatencyBench(const wchar_t* dataFile)
             floor.clear();
         const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts,
                                                       withFloor ? &floorWindows : nullptr, &floor,
-                                                      &frontHelper, run.frontFeatures ? front : nullptr);
+                                                      &frontHelper, run.frontChanges ? front : nullptr);
         const int othersAtEnd = CountSweptWindows();
         engine.Stop();
         if (withFloor && !floor.empty()) {
