@@ -1,19 +1,22 @@
 #include "MessageFilter.h"
 
-#include "LazyProc.h"
-
 namespace {
 
 constexpr DWORD kAllow = 1;   // MSGFLT_ALLOW and MSGFLT_ADD
 
-LazyProc<BOOL(WINAPI*)(HWND, UINT, DWORD, void*)> s_changeForWindow(L"user32.dll", "ChangeWindowMessageFilterEx");
-LazyProc<BOOL(WINAPI*)(UINT, DWORD)> s_changeForProcess(L"user32.dll", "ChangeWindowMessageFilter");
+// Looked up at every call, which comes once per window or process.
+template <typename Function>
+Function User32Function(const char* name)
+{
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
 
 }  // namespace
 
 void AllowToWindowFromLowerPrograms(HWND window, std::initializer_list<UINT> messages)
 {
-    if (auto change = s_changeForWindow.Get()) {
+    if (auto change = User32Function<BOOL(WINAPI*)(HWND, UINT, DWORD, void*)>("ChangeWindowMessageFilterEx")) {
         for (UINT message : messages)
             change(window, message, kAllow, nullptr);
     }
@@ -21,6 +24,6 @@ void AllowToWindowFromLowerPrograms(HWND window, std::initializer_list<UINT> mes
 
 void AllowToProcessFromLowerPrograms(UINT message)
 {
-    if (auto change = s_changeForProcess.Get())
+    if (auto change = User32Function<BOOL(WINAPI*)(UINT, DWORD)>("ChangeWindowMessageFilter"))
         change(message, kAllow);
 }

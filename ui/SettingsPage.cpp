@@ -158,6 +158,7 @@ void SettingsPage::OnApplyHotkey()
         AppMessageBox(IDS_HOTKEY_IN_USE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    const bool saved = m_engine.ApplySettings(false, false, false);
     EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
-    m_host.ReportSave(m_engine.ApplySettings(false, false, false));
+    m_host.ReportSave(saved);
 }
