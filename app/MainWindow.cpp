@@ -325,10 +325,11 @@ LRESULT MainWindow::OnReloadFilters()
     if (LoadDataFileFilters(m_engine.DataFilePath(), m_engine.filters, kDataFileWaitMilliseconds)
         != DataFileRead::Loaded)
         return 0;
-    // The import may end now; a message about the save below would hold it up.
-    ReplyMessage(1);
     m_filtersPage.ReloadList();
-    ReportSave(m_engine.ApplySettings(false, false, m_engine.IsRunning()));
+    const bool saved = m_engine.ApplySettings(false, false, m_engine.IsRunning());
+    // The filters are in effect: the import may end now, before a message about the save.
+    ReplyMessage(1);
+    ReportSave(saved);
     return 1;
 }
 

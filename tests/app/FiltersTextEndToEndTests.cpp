@@ -14,13 +14,14 @@ protected:
         return ReadWholeFile(path, bytes) ? std::string(bytes.begin(), bytes.end()) : "-";
     }
     // Runs the program to its end and gives its exit code. A password, if given, answers the
-    // prompt ("" cancels it, a wrong one is followed by Cancel); a message box is answered with
-    // OK, its text kept in m_box.
-    DWORD Run(const std::wstring& arguments, const wchar_t* password = nullptr)
+    // prompt ("" cancels it, a wrong one is followed by Cancel), after `prompted` has run; a
+    // message box is answered with OK, its text kept in m_box.
+    DWORD Run(const std::wstring& arguments, const wchar_t* password = nullptr, const std::function<void()>& prompted = [] {})
     {
         PaneveilProcess paneveil;
         HWND prompt = nullptr, box = nullptr;
         EXPECT_TRUE(paneveil.Start(arguments) && (!password || (prompt = Prompt(paneveil))));
+        prompted();
         if (password && *password)
             AnswerPrompt(paneveil, prompt, password);
         EXPECT_TRUE(!IsWindow(prompt) || Close(prompt, IDCANCEL));
@@ -68,14 +69,14 @@ TEST_F(FiltersTextEndToEnd, ImportRefusesABadLineOrFileAndChangesNothing)
     EXPECT_TRUE(Read(DataFilePath()) == before);
 }
 
-// An import reaches the running instance's windows and Filters page at once; an export sees a
-// filter added there.
+// An import has reached the running instance's windows and Filters page when it ends; an export
+// sees a filter added there.
 TEST_F(FiltersTextEndToEnd, ImportAndExportBesideARunningInstance)
 {
     Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_LIST);
     Write(L"in.txt", "20\tEnd-to-end target\r\n");
     EXPECT_EQ(Run(L"/import" + File(L"in.txt")), 0u);
-    EXPECT_TRUE(TargetReaches(kAlpha20));
+    EXPECT_EQ(m_helper.Alpha(m_target), kAlpha20);
     EXPECT_EQ(SendDlgItemMessageW(m_page, IDC_FILTERS_LIST, LVM_GETITEMCOUNT, 0, 0), 1);
     ClickButton(m_page, IDC_FILTERS_ADD);
     const HWND dialog = Dialog(L"Add/Modify Filter", IDC_FILTER_PATTERN);
@@ -98,8 +99,20 @@ TEST_F(FiltersTextEndToEnd, PasswordAskedFirst)
     for (const auto& [arguments, password] : refused)
         EXPECT_EQ(Run(arguments, password), 2u) << arguments << password;
     EXPECT_TRUE(Read(DataFilePath()) == before && Read(m_folder.File(L"out.txt")) == "-");
-    EXPECT_EQ(Run(L"/import" + File(L"in.txt"), L"secret"), 0u);
+    // Beside a running instance that saves a change while the prompt is open: the change stays.
+    PaneveilProcess running;
+    const HWND main = Start(running, true);
+    HWND page = nullptr;
+    while ((page = FindWindowExW(main, page, L"#32770", nullptr)) && !GetDlgItem(page, IDC_GLOBAL_HELP)) {}
+    const HWND slider = GetDlgItem(page, IDC_GLOBAL_SLIDER);
+    EXPECT_EQ(Run(L"/import" + File(L"in.txt"), L"secret", [&] {
+        SendMessageW(slider, TBM_SETPOS, TRUE, 20);
+        SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 20), reinterpret_cast<LPARAM>(slider));
+    }), 0u);
+    EXPECT_EQ(ReadSettings().globalTransparency, 20);
     EXPECT_EQ(FileFilters(), (std::vector<std::pair<std::wstring, int>>{{L"Mail", 20}}));
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);   // Exit would ask for the password
+    EXPECT_TRUE(running.WaitForExit());
 }
 
 }  // namespace
