@@ -225,8 +225,11 @@ PageHost::NewPassword MainWindow::AskForNewPassword(uint8_t (&digest)[16])
 bool MainWindow::RegisterToggleHotkey()
 {
     const Settings& settings = m_engine.settings;
-    if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0)
-        return UnregisterHotKey(m_hwnd, kToggleHotkeyId) != FALSE;
+    // No hotkey can always be had, also when the one before never got registered.
+    if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0) {
+        UnregisterHotKey(m_hwnd, kToggleHotkeyId);
+        return true;
+    }
     UINT modifiers = 0;
     if (settings.hotkeyModifiers & HOTKEYF_SHIFT)
         modifiers |= MOD_SHIFT;
