@@ -24,7 +24,7 @@ TEST_F(EndToEnd, DataFileHeldByAnotherProgramAtTheStart)
     ASSERT_TRUE(filters.AddFilter(L"End-to-end target", 20) && SaveDataFile(DataFilePath().c_str(), settings, filters));
     Bytes before, after;
     ASSERT_TRUE(ReadWholeFile(DataFilePath(), before));
-    const HWND other = m_helper.Create(L"PvHeldOther", L"No filter's");
+    const HWND other = m_helper.Create(L"PvHeldOther", L"Global only");
     m_helper.Show(other);
     const struct { DWORD sharing, hold; bool starts; } cases[] = {{kFullSharing, 0, true}, {0, 1500, true}, {0, 8000, false}};
     for (const auto& c : cases) {
@@ -39,7 +39,7 @@ TEST_F(EndToEnd, DataFileHeldByAnotherProgramAtTheStart)
             PostMessageW(paneveil.MainWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);   // Exit would ask for the password
         } else {
             const HWND box = paneveil.MessageBox(15000);
-            EXPECT_TRUE(m_helper.Alpha(m_target) == kOpaque && m_helper.Alpha(other) == kOpaque);
+            EXPECT_TRUE(m_helper.Alpha(m_target) == kOpaque && m_helper.Alpha(other) == kOpaque && Shot(L"message-data-file-held"));
             EXPECT_NE(AnswerBox(box, IDOK).find(DataFilePath() + L":"), std::wstring::npos);
         }
         DWORD code = ~0u;
@@ -66,7 +66,7 @@ TEST_F(EndToEnd, FailedSavesAreToldOnceUntilOneWorks)
     };
     auto told = [&] {
         const HWND box = paneveil.MessageBox(8000);
-        return box && AnswerBox(box, IDOK).find(DataFilePath() + L":") != std::wstring::npos;
+        return box && Shot(L"message-save-failed") && AnswerBox(box, IDOK).find(DataFilePath() + L":") != std::wstring::npos;
     };
     for (int round = 0; round < 2; ++round) {
         UniqueFileHandle reader(CreateFileW(DataFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
