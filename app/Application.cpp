@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";   // the mutex and the show request
 constexpr int kExitDataFileUnreadable = 3;   // as /export and /import when a file fails
 
 Application g_application;

@@ -15,7 +15,6 @@ namespace {
 
 // Far beyond any real list; a larger file is taken for the wrong one, not read into memory.
 constexpr LONGLONG kMaxTextFileSize = 16 * 1024 * 1024;
-constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";
 // A starting instance may wait for the data file itself before its window exists; its answer
 // may wait for the file as long again.
 constexpr DWORD kInstanceWindowWaitMilliseconds = 2 * kDataFileWaitMilliseconds;

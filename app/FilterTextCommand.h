@@ -5,6 +5,8 @@
 
 #include "Engine.h"
 
+// The running instance's mutex, and the message a second start sends to ask it to show itself.
+constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";
 // Registered by the running instance's main window: an import asks it to take its filters up
 // from the data file.
 constexpr wchar_t kReloadFiltersMessage[] = L"Paneveil_ReloadFilters";

@@ -48,7 +48,7 @@ MainWindow::MainWindow(Wnd* parent)
     if (m_popupMenu.Load(GetResourceInstance(), IDR_TRAY_MENU))
         SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
 
-    m_showMessage = RegisterWindowMessageW(L"Paneveil_Mutex");
+    m_showMessage = RegisterWindowMessageW(kInstanceName);
     m_reloadFiltersMessage = RegisterWindowMessageW(kReloadFiltersMessage);
 }
 
