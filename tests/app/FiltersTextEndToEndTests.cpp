@@ -66,6 +66,11 @@ TEST_F(FiltersTextEndToEnd, ImportRefusesABadLineOrFileAndChangesNothing)
     EXPECT_EQ(Run(L"/import" + File(L"none.txt")), 3u);
     EXPECT_EQ(m_box, L"Paneveil could not read the file " + m_folder.File(L"none.txt") + L".");
     EXPECT_EQ(Run(L"/export"), 1u);
+    // A data file held by another program for longer than the wait is named with the reason.
+    UniqueFileHandle held(CreateFileW(DataFilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(Run(L"/export" + File(L"out.txt")), 3u);
+    EXPECT_NE(m_box.find(DataFilePath() + L":"), std::wstring::npos);
+    held.reset();
     EXPECT_TRUE(Read(DataFilePath()) == before);
 }
 
