@@ -71,12 +71,19 @@ TEST_F(SettingsEndToEnd, EachBoxActsAtOnceAndIsSaved)
         EXPECT_TRUE(WaitFor([&] { return RunValue() == (autoStart ? value : L"") && ReadSettings().autoStart == autoStart; }));
         EXPECT_TRUE(!autoStart || Shot(L"page-settings-options"));
     }
-    // A Run key that may only be read: the box is cleared again, with a message, and nothing saved.
-    ASSERT_TRUE(SetRunKeyAccess(L"D:(A;;KR;;;WD)"));
+    // A Run key that may only be read, clicked from off and from on: a message, and the box goes
+    // back to what the next log-on will do, which is also what is saved.
+    for (bool autoStart : {false, true}) {
+        if (autoStart)
+            ClickButton(m_page, IDC_SETTINGS_AUTOSTART);
+        ASSERT_TRUE(WaitFor([&] { return RunValue() == (autoStart ? value : L""); }) && SetRunKeyAccess(L"D:(A;;KR;;;WD)"));
+        ClickButton(m_page, IDC_SETTINGS_AUTOSTART);
+        EXPECT_NE(AnswerBox(m_paneveil.MessageBox(), IDOK).find(L"log on"), std::wstring::npos);
+        EXPECT_TRUE(Checked(IDC_SETTINGS_AUTOSTART) == autoStart && RunValue() == (autoStart ? value : L"")
+                    && ReadSettings().autoStart == autoStart);
+        ASSERT_TRUE(SetRunKeyAccess(L"D:(A;;KA;;;WD)"));
+    }
     ClickButton(m_page, IDC_SETTINGS_AUTOSTART);
-    EXPECT_NE(AnswerBox(m_paneveil.MessageBox(), IDOK).find(L"log on"), std::wstring::npos);
-    EXPECT_TRUE(!Checked(IDC_SETTINGS_AUTOSTART) && RunValue().empty() && ReadSettings().autoStart == 0);
-    ASSERT_TRUE(SetRunKeyAccess(L"D:(A;;KA;;;WD)"));
     // Safe mode: no atom, and a window shown now is still caught, by the timer; off: the atom, so
     // the hook, again.
     ClickButton(m_page, IDC_SETTINGS_SAFE_MODE);
