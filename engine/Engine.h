@@ -41,21 +41,29 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    bool LoadDataFile();
+    bool LoadDataFile() { return LoadDataFile(0) == DataFileRead::Loaded; }
+    // Waits for a file that is there but unreadable (see ReadDataFile).
+    DataFileRead LoadDataFile(DWORD waitMilliseconds);
     bool SaveDataFile();
     const wchar_t* DataFilePath() const { return dataFilePath; }
+    // The system's reason of the last load or save that failed.
+    DWORD DataFileError() const { return m_dataFileError; }
 
     bool Start();
     bool Stop();
     bool IsRunning() const;
+    // The result of the save. When the autostart value cannot be written (or deleted), autoStart
+    // is turned back before the save, so that it says what the next log-on will do.
     bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
     // For a crash of the program: unhooks and freezes every engine thread but the caller (the
     // user-interface thread, the worker, the hook's thread, the gate's helpers), so that no
     // window is made translucent behind a last restore. Waits for nothing.
     void HaltForCrash();
 
-    // Called on the user-interface thread when the wheel gesture has changed the filters.
+    // Called on the user-interface thread when the wheel gesture has changed the filters, and
+    // with the result of the save that follows once the wheel rests.
     std::function<void()> filtersChanged;
+    std::function<void(bool saved)> wheelSaved;
 
     bool SweepWindows(bool restore);
     // True if the window was changed or already had the wanted alpha; false if left alone.
@@ -73,7 +81,7 @@ private:
     void EndHookThread();
     HungWindowGate* Gate();
     bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
-    void WriteAutoStartValue();
+    bool WriteAutoStartValue();
     // The window that came to the front is restored, the one left behind gets its alpha again.
     void OnForeground(HWND window);
     bool IsKeptOpaque(HWND window, const wchar_t* className) const;
@@ -85,6 +93,7 @@ private:
     void SaveAfterWheel();
 
     wchar_t dataFilePath[kPathCapacity] = {};
+    DWORD m_dataFileError = ERROR_SUCCESS;
     UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
     std::atomic<HANDLE> workerThread{nullptr};     // owned by whichever side exchanges it out
     DWORD workerThreadId = 0;                      // 0 unless hook mode runs
