@@ -21,18 +21,14 @@ protected:
     // that Windows raises: the helper raises it once the window is in front.
     bool Click(HWND window)
     {
-        Mouse(Centre(window), MOUSEEVENTF_LEFTDOWN);
-        Mouse(Centre(window), MOUSEEVENTF_LEFTUP);
+        Mouse(Centre(window), MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
         return WaitFor([&] { return GetForegroundWindow() == window; }) && m_helper.Command(L"front\t" + HelperProcess::Argument(window));
     }
     bool Reach(int target, int second) { return TargetReaches(target) && m_helper.WaitForAlpha(m_second, second); }
     bool Checked(int box) { return IsDlgButtonChecked(m_page, box) == BST_CHECKED; }
     int Wheels() { return int(m_helper.Command(L"wheels")); }
-    void Turn(int notches)
-    {
-        for (int notch = 0; notch < std::abs(notches); ++notch)
-            Wheel(Centre(m_target), notches < 0 ? -WHEEL_DELTA : WHEEL_DELTA);
-    }
+    static void CtrlShift(bool down) { Key(VK_CONTROL, down), Key(VK_SHIFT, down); }
+    void Turn(int notches) { for (int n = std::abs(notches); n > 0; --n) Wheel(Centre(m_target), notches < 0 ? -WHEEL_DELTA : WHEEL_DELTA); }
 
     HWND m_second = nullptr;
 };
@@ -54,8 +50,6 @@ TEST_F(FrontAndWheel, TheActiveWindowIsOpaqueWhileTheOptionIsOn)
         ASSERT_TRUE(Click(m_second));
         EXPECT_TRUE(Reach(kAlpha40, on ? kOpaque : kAlpha40)) << on;
     }
-    ASSERT_TRUE(Click(m_target));
-    EXPECT_TRUE(Reach(kOpaque, kAlpha40));
     ExitAndExpectOpaque(m_paneveil, m_main);
     EXPECT_EQ(m_helper.Alpha(m_second), kOpaque);
 }
@@ -86,18 +80,16 @@ TEST_F(FrontAndWheel, AFullScreenWindowInFrontIsOpaque)
 // Ctrl+Shift's do, and change nothing.
 TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
 {
-    WriteDataFile([](Settings& s) { s.globalTransparency = 50; });
+    Settings settings;
+    settings.Reset(), settings.globalTransparency = 50;
+    FilterList filters;
+    ASSERT_TRUE(filters.AddFilter(L"Elsewhere*", 50) && SaveDataFile(DataFilePath().c_str(), settings, filters));
     Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_LIST);
     const HWND list = GetDlgItem(m_page, IDC_FILTERS_LIST);
     ASSERT_TRUE(Reach(kAlpha50, kAlpha50));
-    ClickButton(m_page, IDC_FILTERS_ADD);
-    const HWND dialog = Dialog(L"Add/Modify Filter", IDC_FILTER_PATTERN);
-    TypeText(dialog, IDC_FILTER_PATTERN, L"Elsewhere*");
-    ASSERT_TRUE(Close(dialog, IDOK) && WaitFor([&] { return FileFilters().size() == 1; }));
     ASSERT_TRUE(Click(m_target));   // the wheel turns what has the focus
     const std::wstring helper = ProgramFolder() + L"\\pv_window_helper.exe";
-    Key(VK_CONTROL, true);
-    Key(VK_SHIFT, true);
+    CtrlShift(true);
     Turn(-2);
     EXPECT_TRUE(Reach(kAlpha60, kAlpha60));
     EXPECT_EQ(FileFilters().size(), 1u) << "saved before the wheel rested";
@@ -107,8 +99,7 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     EXPECT_TRUE(Reach(kAlpha45, kAlpha45));
     Wheel(Centre(m_main), -WHEEL_DELTA);   // Paneveil's own window: passed by
     EXPECT_TRUE(WaitFor([&] { return FileFilters() == std::vector<std::pair<std::wstring, int>>{{helper, 45}, {L"Elsewhere*", 50}}; }));
-    Key(VK_SHIFT, false);
-    Key(VK_CONTROL, false);
+    CtrlShift(false);
     EXPECT_EQ(Wheels(), 0);
 
     Turn(-1);
@@ -117,12 +108,10 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     ClickButton(m_page, IDC_SETTINGS_WHEEL);
     EXPECT_TRUE(WaitFor([&] { return ReadSettings().wheelAdjust == 0; }));
     ASSERT_TRUE(Click(m_target));
-    Key(VK_CONTROL, true);
-    Key(VK_SHIFT, true);
+    CtrlShift(true);
     Turn(-1);
     EXPECT_TRUE(WaitFor([&] { return Wheels() == 2; }));
-    Key(VK_SHIFT, false);
-    Key(VK_CONTROL, false);
+    CtrlShift(false);
     EXPECT_TRUE(Sync(m_main));
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha45);
     EXPECT_EQ(FileFilters().size(), 2u);
@@ -136,11 +125,9 @@ TEST_F(FrontAndWheel, APasswordSwitchesTheGestureOff)
     PaneveilProcess paneveil;
     const HWND main = Start(paneveil, true);
     ASSERT_TRUE(main && Click(m_target));
-    Key(VK_CONTROL, true);
-    Key(VK_SHIFT, true);
+    CtrlShift(true);
     Turn(-1);
-    Key(VK_SHIFT, false);
-    Key(VK_CONTROL, false);
+    CtrlShift(false);
     EXPECT_TRUE(WaitFor([&] { return Wheels() == 1; }) && Sync(main));
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
     EXPECT_TRUE(FileFilters().empty());

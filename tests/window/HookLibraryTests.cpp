@@ -53,9 +53,8 @@ TEST_F(HookLibrary, PostsOneMessagePerTopLevelShowOrHideFromOneHookAtATime)
     Notify(m_top, OBJID_WINDOW, 1);
     EXPECT_TRUE(Take().empty());
     Notify(child, OBJID_WINDOW, CHILDID_SELF, EVENT_SYSTEM_FOREGROUND);
-    // Neither hook reaches the events between show and foreground.
+    // Neither hook reaches an event between foreground and show.
     Notify(m_top, OBJID_WINDOW, CHILDID_SELF, EVENT_OBJECT_CREATE);
-    Notify(m_top, OBJID_WINDOW, CHILDID_SELF, EVENT_SYSTEM_MENUSTART);
     EXPECT_TRUE(Take().empty());
     m_helper.Show(m_top);
     m_helper.Hide(m_top);
