@@ -79,7 +79,9 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
             const double sample = FloorSample(helper, (*floorWindows)[i]);
             if (sample >= 0)
                 floor->push_back(sample);
-            engine.ProcessWindow((*floorWindows)[i], true);
+            // Its own layering, which no restore of the engine touches: taken away as the helper's.
+            SetWindowLongW((*floorWindows)[i], GWL_EXSTYLE,
+                           GetWindowLongW((*floorWindows)[i], GWL_EXSTYLE) & ~WS_EX_LAYERED);
         }
         WaitFor([] { return false; }, wait);
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
