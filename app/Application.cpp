@@ -8,6 +8,7 @@
 #include "FilterTextCommand.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
+#include "MessageFilter.h"
 #include "Messages.h"
 #include "RunningAtom.h"
 #include "WindowAlpha.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";   // the mutex and the show request
+constexpr int kExitDataFileUnreadable = 3;   // as /export and /import when a file fails
 
 Application g_application;
 
@@ -54,6 +55,19 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// The program's own folder as the current one: the process then holds no folder the user might
+// want to remove (the one it was started from, a USB stick).
+void EnterProgramFolder()
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+    wchar_t* slash = length && length <= MAX_PATH ? wcsrchr(path, L'\\') : nullptr;
+    if (slash) {
+        slash[1] = L'\0';
+        SetCurrentDirectoryW(path);
+    }
+}
+
 }  // namespace
 
 Application& TheApp()
@@ -81,7 +95,34 @@ void Application::OfferSafeMode()
         return;
     RemoveRunningAtom();
     engine.settings.safeMode = 1;
-    engine.SaveDataFile();
+    ReportSave(engine.SaveDataFile());
+}
+
+void Application::ReportSave(bool saved)
+{
+    if (saved) {
+        m_saveFailureTold = false;
+        return;
+    }
+    if (m_saveFailureTold)
+        return;
+    // Set first: a change made while the box is open must not open a second one.
+    m_saveFailureTold = true;
+    AppMessageBox(FormatResString(IDS_SAVE_FAILED, engine.DataFilePath(), SystemErrorText(engine.DataFileError())),
+                  MB_OK | MB_ICONEXCLAMATION);
+}
+
+HFONT Application::GetUiFontForDpi(UINT dpi)
+{
+    for (const auto& [fontDpi, font] : m_dpiFonts) {
+        if (fontDpi == dpi)
+            return font.get();
+    }
+    Font font;
+    if (!font.CreateIndirect(ComposeUiFont(hiddenFont, dpi)))
+        return uiFont.get();
+    m_dpiFonts.emplace_back(dpi, std::move(font));
+    return m_dpiFonts.back().second.get();
 }
 
 bool Application::InitInstance()
@@ -100,7 +141,9 @@ bool Application::InitInstance()
     }
     SetLastError(ERROR_SUCCESS);
     m_instanceMutex.reset(CreateMutexW(nullptr, FALSE, kInstanceName));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    // An instance started as administrator holds a mutex that an ordinary start may not open.
+    const DWORD mutexError = GetLastError();
+    if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) {
         // The running instance would make the windows translucent again at once.
         if (restoreOnly)
             AppMessageBox(IDS_RESTORE_WHILE_RUNNING, MB_OK | MB_ICONEXCLAMATION);
@@ -118,10 +161,22 @@ bool Application::InitInstance()
     // Only a first instance: halting the engine unhooks the hook library, whose state is shared.
     PrepareWindowRestore();
     SetUnhandledExceptionFilter(OnUnhandledException);
+    EnterProgramFolder();
+    // The hook library posts it from inside other programs to the worker, which has no window.
+    AllowToProcessFromLowerPrograms(RegisterWindowMessageW(L"WM_PANEVEIL"));
     largeIcon.reset(static_cast<HICON>(
         LoadImageW(GetInstance(), MAKEINTRESOURCEW(IDI_PANEVEIL), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR)));
     handCursor = LoadCursorW(nullptr, IDC_HAND);
-    engine.LoadDataFile();
+    // A file that is there but cannot be read holds the user's settings and filters, and maybe a
+    // password: running on the defaults would lose them at the next save, and bypass the
+    // password. Nothing starts, nothing is written, also with /b.
+    if (engine.LoadDataFile(kDataFileWaitMilliseconds) == DataFileRead::Unreadable) {
+        AppMessageBox(FormatResString(IDS_DATA_FILE_UNREADABLE, engine.DataFilePath(),
+                                      SystemErrorText(engine.DataFileError())),
+                      MB_OK | MB_ICONERROR);
+        m_exitCode = kExitDataFileUnreadable;
+        return false;
+    }
     BuildUiFont();
     OfferSafeMode();
     sessionEnding = false;

@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "Engine.h"
 #include "GdiObjects.h"
 #include "UiFont.h"
@@ -19,6 +22,7 @@ public:
     int ExitInstance() override { return m_exitCode; }
     void WinHelp(DWORD data, UINT command) override;
     HFONT GetUiFont() const override { return uiFont.get(); }
+    HFONT GetUiFontForDpi(UINT dpi) override;
     HCURSOR GetHandCursor() const override { return handCursor; }
 
     // Members go in reverse order: the font first, then the engine (which makes every window
@@ -38,9 +42,17 @@ public:
     IconOwner largeIcon;
     Font uiFont;
 
+    // The one place where a failed save is told: once for a run of failing saves, whichever
+    // page or dialog made the change (see PageHost::ReportSave).
+    void ReportSave(bool saved);
+
 private:
     void BuildUiFont();
     void OfferSafeMode();
+
+    bool m_saveFailureTold = false;
+    // Fonts for monitors of other scales, made when a window first moves to one.
+    std::vector<std::pair<UINT, Font>> m_dpiFonts;
 };
 
 // The program's application object.

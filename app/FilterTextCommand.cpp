@@ -15,6 +15,27 @@ namespace {
 
 // Far beyond any real list; a larger file is taken for the wrong one, not read into memory.
 constexpr LONGLONG kMaxTextFileSize = 16 * 1024 * 1024;
+// A starting instance may wait for the data file itself before its window exists; its answer
+// may wait for the file as long again.
+constexpr DWORD kInstanceWindowWaitMilliseconds = 2 * kDataFileWaitMilliseconds;
+constexpr UINT kAnswerWaitMilliseconds = 2 * kDataFileWaitMilliseconds;
+
+bool InstanceRuns()
+{
+    UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceName));
+    // One started as administrator may not be opened, but it is there.
+    return mutex || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// The running instance's main window: captioned like its message boxes, but with the tabs.
+HWND FindInstanceWindow()
+{
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", L"Paneveil"));) {
+        if (GetDlgItem(window, IDC_MAIN_TAB_GLOBAL))
+            return window;
+    }
+    return nullptr;
+}
 
 bool ReadTextFile(const std::wstring& path, std::string& text)
 {
@@ -64,6 +85,13 @@ int FilterTextCommand::Fail(UINT stringId, const std::wstring& file)
     return kFileFailed;
 }
 
+int FilterTextCommand::DataFileUnreadable(const Engine& engine)
+{
+    AppMessageBox(FormatResString(IDS_DATA_FILE_UNREADABLE, engine.DataFilePath(), SystemErrorText(engine.DataFileError())),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return kFileFailed;
+}
+
 int FilterTextCommand::Run(Engine& engine)
 {
     if (m_file.empty()) {
@@ -71,8 +99,11 @@ int FilterTextCommand::Run(Engine& engine)
         return kNoFile;
     }
     // A data file that is there but cannot be read might hold a password, and an import would
-    // replace its settings with the defaults.
-    if (!engine.LoadDataFile() && GetFileAttributesW(engine.DataFilePath()) != INVALID_FILE_ATTRIBUTES)
+    // replace its settings with the defaults; so would one that is damaged.
+    const DataFileRead read = engine.LoadDataFile(kDataFileWaitMilliseconds);
+    if (read == DataFileRead::Unreadable)
+        return DataFileUnreadable(engine);
+    if (read == DataFileRead::Damaged)
         return Fail(IDS_FILE_NOT_READ, engine.DataFilePath());
     if (engine.settings.HasPassword() && NeedPasswordDialog(nullptr).DoModal() != IDOK)
         return kPasswordRefused;
@@ -96,10 +127,9 @@ int FilterTextCommand::Export(Engine& engine)
     return kDone;
 }
 
-// This process writes the data file itself, with the settings it read there, and then asks a
-// running instance to take only the filters from it: that one keeps its own settings in memory,
-// and nothing of the first instance's start (engine, window, tray icon) happens here. Posted to
-// every top-level window, as the show request is, so that no busy program can hold this up.
+// This process writes the data file itself and then asks a running instance to take only the
+// filters from it: that one keeps its own settings in memory, and nothing of the first
+// instance's start (engine, window, tray icon) happens here.
 int FilterTextCommand::Import(Engine& engine)
 {
     std::string text;
@@ -112,8 +142,30 @@ int FilterTextCommand::Import(Engine& engine)
                       MB_OK | MB_ICONEXCLAMATION);
         return kBadLine;
     }
+    // The running instance may have saved a setting since the file was read (while the password
+    // prompt was open, say): the settings are read again, just before they are written back.
+    if (engine.LoadDataFile(kDataFileWaitMilliseconds) == DataFileRead::Unreadable)
+        return DataFileUnreadable(engine);
     if (!engine.filters.SetFilters(filters) || !engine.SaveDataFile())
         return Fail(IDS_FILE_NOT_WRITTEN, engine.DataFilePath());
-    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kReloadFiltersMessage), 0, 0);
-    return kDone;
+    return HandOverToRunningInstance(engine);
+}
+
+// Sent, not broadcast, so that the exit code can say whether the instance took the filters up.
+// One that is still starting is waited for until its window exists.
+int FilterTextCommand::HandOverToRunningInstance(const Engine& engine)
+{
+    HWND instance = nullptr;
+    const ULONGLONG deadline = GetTickCount64() + kInstanceWindowWaitMilliseconds;
+    while (!(instance = FindInstanceWindow()) && InstanceRuns() && GetTickCount64() < deadline)
+        Sleep(50);
+    if (!instance && !InstanceRuns())
+        return kDone;
+    DWORD_PTR takenUp = 0;
+    if (instance && SendMessageTimeoutW(instance, RegisterWindowMessageW(kReloadFiltersMessage), 0, 0,
+                                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerWaitMilliseconds, &takenUp)
+        && takenUp == 1)
+        return kDone;
+    AppMessageBox(FormatResString(IDS_IMPORT_NOT_TAKEN_UP, engine.DataFilePath()), MB_OK | MB_ICONEXCLAMATION);
+    return kNotTakenUp;
 }

@@ -5,6 +5,8 @@
 
 #include "Engine.h"
 
+// The running instance's mutex, and the message a second start sends to ask it to show itself.
+constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";
 // Registered by the running instance's main window: an import asks it to take its filters up
 // from the data file.
 constexpr wchar_t kReloadFiltersMessage[] = L"Paneveil_ReloadFilters";
@@ -14,7 +16,8 @@ constexpr wchar_t kReloadFiltersMessage[] = L"Paneveil_ReloadFilters";
 class FilterTextCommand {
 public:
     // The process's exit codes.
-    enum Result { kDone = 0, kNoFile = 1, kPasswordRefused = 2, kFileFailed = 3, kBadLine = 4 };
+    // kNotTakenUp: imported and saved, but a running instance did not take the filters up.
+    enum Result { kDone = 0, kNoFile = 1, kPasswordRefused = 2, kFileFailed = 3, kBadLine = 4, kNotTakenUp = 5 };
 
     // Finds the switch, and the file named after it, in a whole command line.
     explicit FilterTextCommand(const wchar_t* commandLine);
@@ -25,6 +28,9 @@ private:
     int Export(Engine& engine);
     int Import(Engine& engine);
     static int Fail(UINT stringId, const std::wstring& file);
+    static int DataFileUnreadable(const Engine& engine);
+    // Asks a running instance to take the filters up from the data file, and waits for its answer.
+    static int HandOverToRunningInstance(const Engine& engine);
 
     std::wstring m_switch;   // as typed
     std::wstring m_file;

@@ -2,11 +2,14 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "Application.h"
 #include "DataExchange.h"
 #include "FilterTextCommand.h"
 #include "ForegroundWindow.h"
 #include "HelpFile.h"
+#include "MessageFilter.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
 #include "NeedPasswordDialog.h"
@@ -19,6 +22,7 @@ namespace {
 constexpr COLORREF kMainBackground = RGB(96, 133, 182);
 constexpr COLORREF kFooterText = RGB(254, 254, 254);
 constexpr UINT kToggleHotkeyId = 0;
+constexpr UINT kProbeHotkeyId = 1;   // a combination tried before it replaces the registered one
 
 // Set while a password prompt opened by CheckPassword is on screen, so that requests arriving
 // through its nested message loop are refused instead of stacking a second prompt.
@@ -35,8 +39,8 @@ void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 }  // namespace
 
 MainWindow::MainWindow(Wnd* parent)
-    : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, this),
-      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, this), m_aboutPage(*this, this)
+    : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, *this, this),
+      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, *this, this), m_aboutPage(*this, this)
 {
     m_backgroundColor = kMainBackground;
     m_header.LoadBannerBitmap(IDB_BANNER);
@@ -44,7 +48,7 @@ MainWindow::MainWindow(Wnd* parent)
     if (m_popupMenu.Load(GetResourceInstance(), IDR_TRAY_MENU))
         SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
 
-    m_showMessage = RegisterWindowMessageW(L"Paneveil_Mutex");
+    m_showMessage = RegisterWindowMessageW(kInstanceName);
     m_reloadFiltersMessage = RegisterWindowMessageW(kReloadFiltersMessage);
 }
 
@@ -79,21 +83,48 @@ BOOL MainWindow::OnInitDialog()
     SelectPage(m_globalTab);
     LayoutControls();
 
-    const HFONT tabFont = reinterpret_cast<HFONT>(SendDlgItemMessageW(m_hwnd, IDC_MAIN_TAB_GLOBAL, WM_GETFONT, 0, 0));
-    LOGFONTW bold{};
-    if (tabFont && GetObjectW(tabFont, sizeof bold, &bold) == sizeof bold) {
-        bold.lfWeight = FW_BOLD;
-        m_boldFont.reset();
-        if (m_boldFont.CreateIndirect(bold)) {
-            for (const Wnd* tab : {&m_globalTab, &m_filtersTab, &m_settingsTab, &m_aboutTab})
-                tab->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.get()), FALSE);
-        }
-    }
+    SetBoldTabFont();
+    AllowToWindowFromLowerPrograms(m_hwnd, {m_showMessage, m_reloadFiltersMessage, m_trayIcon.CallbackMessage(),
+                                            m_trayIcon.TaskbarCreatedMessage()});
 
     if (!m_engine.settings.hideTrayIcon)
         UpdateTrayIcon(false);
     RegisterToggleHotkey();
     return TRUE;
+}
+
+void MainWindow::SetBoldTabFont()
+{
+    const HFONT tabFont = reinterpret_cast<HFONT>(SendDlgItemMessageW(m_hwnd, IDC_MAIN_TAB_GLOBAL, WM_GETFONT, 0, 0));
+    LOGFONTW bold{};
+    if (!tabFont || GetObjectW(tabFont, sizeof bold, &bold) != sizeof bold)
+        return;
+    bold.lfWeight = FW_BOLD;
+    Font bolder;
+    if (!bolder.CreateIndirect(bold))
+        return;
+    for (const Wnd* tab : {&m_globalTab, &m_filtersTab, &m_settingsTab, &m_aboutTab})
+        tab->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(bolder.get()), FALSE);
+    m_boldFont = std::move(bolder);   // the old one goes once no tab uses it
+}
+
+// The window's minimum size is its first size, in the pixels of the new scale.
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
+{
+    m_initialWidth = MulDiv(m_initialWidth, int(dpi), int(m_dpi));
+    m_initialHeight = MulDiv(m_initialHeight, int(dpi), int(m_dpi));
+    SkinDialog::OnDpiChanged(dpi, suggested);
+}
+
+// The pages are dialogs of their own: their controls are rescaled by them. The tabs had their
+// bold font replaced with the others'.
+void MainWindow::RescaleToFont(HFONT font)
+{
+    for (SkinDialog* page : {static_cast<SkinDialog*>(&m_globalPage), static_cast<SkinDialog*>(&m_filtersPage),
+                             static_cast<SkinDialog*>(&m_settingsPage), static_cast<SkinDialog*>(&m_aboutPage)})
+        page->RescaleToFont(font);
+    SkinDialog::RescaleToFont(font);
+    SetBoldTabFont();
 }
 
 Wnd* MainWindow::PageOf(const TabButton& tab)
@@ -178,6 +209,11 @@ void MainWindow::UpdateGlobalSlider()
     m_globalPage.UpdateRange();
 }
 
+void MainWindow::ReportSave(bool saved)
+{
+    TheApp().ReportSave(saved);
+}
+
 PageHost::NewPassword MainWindow::AskForNewPassword(uint8_t (&digest)[16])
 {
     SetPasswordDialog dialog(this);
@@ -189,9 +225,11 @@ PageHost::NewPassword MainWindow::AskForNewPassword(uint8_t (&digest)[16])
 bool MainWindow::RegisterToggleHotkey()
 {
     const Settings& settings = m_engine.settings;
-    if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0)
-        return UnregisterHotKey(m_hwnd, kToggleHotkeyId) != FALSE;
-    UnregisterHotKey(m_hwnd, kToggleHotkeyId);
+    // No hotkey can always be had, also when the one before never got registered.
+    if (settings.hotkeyVirtualKey == 0 && settings.hotkeyModifiers == 0) {
+        UnregisterHotKey(m_hwnd, kToggleHotkeyId);
+        return true;
+    }
     UINT modifiers = 0;
     if (settings.hotkeyModifiers & HOTKEYF_SHIFT)
         modifiers |= MOD_SHIFT;
@@ -199,6 +237,12 @@ bool MainWindow::RegisterToggleHotkey()
         modifiers |= MOD_CONTROL;
     if (settings.hotkeyModifiers & HOTKEYF_ALT)
         modifiers |= MOD_ALT;
+    // Tried first under an id of its own: one that another program holds leaves the registered
+    // hotkey in place.
+    if (!RegisterHotKey(m_hwnd, kProbeHotkeyId, modifiers, settings.hotkeyVirtualKey))
+        return false;
+    UnregisterHotKey(m_hwnd, kProbeHotkeyId);
+    UnregisterHotKey(m_hwnd, kToggleHotkeyId);
     return RegisterHotKey(m_hwnd, kToggleHotkeyId, modifiers, settings.hotkeyVirtualKey) != FALSE;
 }
 
@@ -248,7 +292,11 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
     } else if (message == m_reloadFiltersMessage && m_reloadFiltersMessage != 0) {
-        OnReloadFilters();
+        return OnReloadFilters();
+    } else if (message == WM_HELP) {
+        // F1 here or on a page (a page's default procedure hands it up to this window).
+        OnHelp();
+        return TRUE;
     } else if (message == m_trayIcon.CallbackMessage() && message != 0) {
         OnTrayNotify(static_cast<UINT>(lParam));
     } else if (message == WM_HOTKEY && wParam == kToggleHotkeyId) {
@@ -271,15 +319,21 @@ void MainWindow::OnShowRequest()
         ForceForegroundWindow(m_hwnd);
 }
 
-// An import by another process has saved the data file. Only its filters are taken: the
-// settings in memory are this instance's own. A disabled Paneveil stays disabled (reapplying
-// the windows would start its engine) and has its windows swept when it is enabled again.
-void MainWindow::OnReloadFilters()
+// An import by another process has saved the data file and waits for the answer. Only its
+// filters are taken: the settings in memory are this instance's own. The file is waited for as
+// at the start. A disabled Paneveil stays disabled (reapplying the windows would start its
+// engine) and has its windows swept when it is enabled again.
+LRESULT MainWindow::OnReloadFilters()
 {
-    if (!LoadDataFileFilters(m_engine.DataFilePath(), m_engine.filters))
-        return;
+    if (LoadDataFileFilters(m_engine.DataFilePath(), m_engine.filters, kDataFileWaitMilliseconds)
+        != DataFileRead::Loaded)
+        return 0;
     m_filtersPage.ReloadList();
-    m_engine.ApplySettings(false, false, m_engine.IsRunning());
+    const bool saved = m_engine.ApplySettings(false, false, m_engine.IsRunning());
+    // The filters are in effect: the import may end now, before a message about the save.
+    ReplyMessage(1);
+    ReportSave(saved);
+    return 1;
 }
 
 void MainWindow::OnTrayNotify(UINT mouseMessage)

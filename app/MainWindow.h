@@ -33,6 +33,8 @@ public:
     void OpenWebSite() override;
     void UpdateGlobalSlider() override;
     NewPassword AskForNewPassword(uint8_t (&digest)[16]) override;
+    void ReportSave(bool saved) override;
+    void RescaleToFont(HFONT font) override;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -45,10 +47,12 @@ protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     void OnGetMinMaxInfo(MINMAXINFO* info) override;
     void OnEndSession(bool ending) override;
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:
     void OnShowRequest();
-    void OnReloadFilters();
+    // 1 when the filters an import saved were taken up.
+    LRESULT OnReloadFilters();
     void OnTrayNotify(UINT mouseMessage);
     void OnShowMainWindow();
     void OnToggleEngine();
@@ -60,6 +64,7 @@ private:
     void OnAboutTab();
     void OnMinimize();
     Wnd* PageOf(const TabButton& tab);
+    void SetBoldTabFont();
 
     Engine& m_engine;
     UINT m_showMessage = 0;

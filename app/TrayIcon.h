@@ -20,6 +20,7 @@ public:
     // True if `message` is the shell's broadcast after Explorer (re)started; the icon is then
     // added again if it should be shown.
     bool OnTaskbarCreated(UINT message);
+    UINT TaskbarCreatedMessage() const { return m_taskbarCreatedMessage; }
 
 private:
     NOTIFYICONDATAW m_data;

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "GdiObjects.h"
+#include "LazyProc.h"
 #include "UniqueHandle.h"
 
 LONG PointsToHeight(int points, LONG fallback)
@@ -96,15 +97,42 @@ bool GetSystemUIFont(LOGFONTW& font)
     return true;
 }
 
-LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden)
+namespace {
+
+// Windows 10 1607 on; older systems have one scale for all monitors.
+LazyProc<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)> s_systemParametersForDpi(L"user32.dll",
+                                                                                "SystemParametersInfoForDpi");
+
+// The menu font as the system gives it for `dpi`, else the screen's scaled to it.
+void MenuFontForDpi(UINT dpi, LOGFONTW& font)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    auto forDpi = s_systemParametersForDpi.Get();
+    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        font = metrics.lfMenuFont;
+        return;
+    }
+    GetSystemUIFont(font);
+    WindowDC screen(nullptr);
+    if (const int screenDpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0)
+        font.lfHeight = MulDiv(font.lfHeight, int(dpi), screenDpi);
+}
+
+}  // namespace
+
+LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden, UINT dpi)
 {
     LOGFONTW font{};
-    GetSystemUIFont(font);
+    if (dpi != 0)
+        MenuFontForDpi(dpi, font);
+    else
+        GetSystemUIFont(font);
     if (hidden.faceName[0] != L'\0') {
         lstrcpynW(font.lfFaceName, hidden.faceName, LF_FACESIZE);
         font.lfCharSet = DEFAULT_CHARSET;
     }
     if (hidden.pointSize != 0)
-        font.lfHeight = PointsToHeight(hidden.pointSize, font.lfHeight);
+        font.lfHeight = dpi != 0 ? -MulDiv(hidden.pointSize, int(dpi), 72) : PointsToHeight(hidden.pointSize, font.lfHeight);
     return font;
 }

@@ -24,5 +24,6 @@ bool GetSystemUIFont(LOGFONTW& font);
 // The font height for a point size on the screen, or `fallback` without a screen device context.
 LONG PointsToHeight(int points, LONG fallback);
 
-// The dialog font: the system font with the overrides applied on top.
-LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden);
+// The dialog font: the system font with the overrides applied on top. For a monitor of another
+// scale, `dpi` gives its dots per inch (0: the screen's).
+LOGFONTW ComposeUiFont(const HiddenFontOverride& hidden, UINT dpi = 0);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <string>
 
 // Patterns and the matcher fold only A-Z: locale-aware case mapping (CharUpperW,
 // CompareStringOrdinal) would fold other letters too and change which filters are equal.
@@ -18,4 +19,14 @@ inline bool EqualFoldingAscii(const wchar_t* a, const wchar_t* b, size_t maxLeng
             return true;
     }
     return true;
+}
+
+// What EqualFoldingAscii compares: the first `maxLength` characters with A-Z folded, as a key
+// for a hash of patterns.
+inline std::wstring FoldedKey(const wchar_t* text, size_t maxLength)
+{
+    std::wstring key;
+    for (size_t i = 0; i < maxLength && text[i]; ++i)
+        key += FoldAsciiLetter(text[i]);
+    return key;
 }

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -20,12 +21,50 @@ constexpr size_t kMaxFolderLength = MAX_PATH - 14;
 // How long a save waits for a reader of the data file to let go: up to about a second.
 constexpr int kReplaceAttempts = 20;
 constexpr DWORD kReplaceRetryMilliseconds = 50;
+constexpr DWORD kReadRetryMilliseconds = 100;
 
 bool WriteContents(HANDLE file, const Settings& settings, FilterList& filters)
 {
     uint8_t header[16] = {};
     std::memcpy(header, kMagic, 4);
     return WriteExactly(file, header, sizeof(header)) && settings.WriteToFile(file) && filters.WriteToFile(file);
+}
+
+// Reads the file once to its end and goes back to its start. A read that fails part-way (a range
+// another program has locked, a network folder that dropped) then makes the file unreadable
+// before any of its bytes was taken, rather than damaged after half of them were.
+bool ReadsToEnd(HANDLE file)
+{
+    std::vector<uint8_t> buffer(64 * 1024);
+    for (DWORD read = 1; read != 0;) {
+        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, nullptr))
+            return false;
+    }
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
+}
+
+DataFileRead ReadOnce(const wchar_t* path, Settings& settings, FilterList& filters, DWORD& error)
+{
+    error = ERROR_SUCCESS;
+    if (!path || !*path)
+        return DataFileRead::Missing;
+    UniqueFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? DataFileRead::Missing
+                                                                              : DataFileRead::Unreadable;
+    }
+    if (!ReadsToEnd(file.get())) {
+        error = GetLastError();
+        return DataFileRead::Unreadable;
+    }
+    uint8_t header[16] = {};
+    DWORD read = 0;
+    if (!ReadFile(file.get(), header, sizeof(header), &read, nullptr) || std::memcmp(header, kMagic, sizeof(kMagic)) != 0)
+        return DataFileRead::Damaged;
+    return settings.ReadFromFile(file.get()) && filters.ReadFromFile(file.get()) ? DataFileRead::Loaded
+                                                                                 : DataFileRead::Damaged;
 }
 
 } // namespace
@@ -60,37 +99,45 @@ bool BuildDataFilePath(wchar_t (&path)[kPathCapacity])
     return ComposeDataFilePath(documents, path);
 }
 
-bool LoadDataFile(const wchar_t* path, Settings& settings, FilterList& filters)
+DataFileRead ReadDataFile(const wchar_t* path, Settings& settings, FilterList& filters, DWORD waitMilliseconds,
+                          DWORD* error)
 {
-    if (!path || !*path)
-        return false;
-    UniqueFileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    uint8_t header[16] = {};
-    DWORD read = 0;
-    if (!ReadFile(file.get(), header, sizeof(header), &read, nullptr))
-        return false;
-    if (std::memcmp(header, kMagic, sizeof(kMagic)) != 0)
-        return false;
-    return settings.ReadFromFile(file.get()) && filters.ReadFromFile(file.get());
+    const ULONGLONG deadline = GetTickCount64() + waitMilliseconds;
+    DWORD reason = ERROR_SUCCESS;
+    DataFileRead result = ReadOnce(path, settings, filters, reason);
+    while (result == DataFileRead::Unreadable && GetTickCount64() < deadline) {
+        Sleep(kReadRetryMilliseconds);
+        result = ReadOnce(path, settings, filters, reason);
+    }
+    if (error)
+        *error = reason;
+    return result;
 }
 
-bool LoadDataFileFilters(const wchar_t* path, FilterList& filters)
+bool LoadDataFile(const wchar_t* path, Settings& settings, FilterList& filters)
+{
+    return ReadDataFile(path, settings, filters, 0) == DataFileRead::Loaded;
+}
+
+DataFileRead LoadDataFileFilters(const wchar_t* path, FilterList& filters, DWORD waitMilliseconds, DWORD* error)
 {
     Settings ignored;
     ignored.Reset();
     FilterList loaded;
-    return LoadDataFile(path, ignored, loaded) && filters.SetFilters(loaded.GetFilters());
+    const DataFileRead result = ReadDataFile(path, ignored, loaded, waitMilliseconds, error);
+    if (result == DataFileRead::Loaded)
+        filters.SetFilters(loaded.GetFilters());
+    return result;
 }
 
-bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& filters)
+bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& filters, DWORD* error)
 {
-    if (!path || !*path)
+    DWORD ignored = 0;
+    DWORD& reason = error ? *error : ignored;
+    reason = ERROR_INVALID_NAME;
+    if (!path || !*path || wcslen(path) >= kPathCapacity)
         return false;
     wchar_t folder[kPathCapacity] = {};
-    if (wcslen(path) >= kPathCapacity)
-        return false;
     wcscpy(folder, path);
     RemoveLastPathComponent(folder);
     if (!folder[0])
@@ -98,20 +145,29 @@ bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& fil
 
     // Created empty by GetTempFileNameW with a name of its own, so no other file is overwritten.
     wchar_t temporary[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(folder, L"pv", 0, temporary))
+    if (!GetTempFileNameW(folder, L"pv", 0, temporary)) {
+        reason = GetLastError();
         return false;
+    }
     UniqueFileHandle file(CreateFileW(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     // The contents must be on disk, and the file closed, before the rename makes them the data file.
+    SetLastError(ERROR_WRITE_FAULT);   // what a short write that sets no error counts as
     const bool written = file && WriteContents(file.get(), settings, filters) && FlushFileBuffers(file.get());
+    if (!written)
+        reason = GetLastError();
     const bool closed = file && CloseHandle(file.release());
+    if (written && !closed)
+        reason = GetLastError();
     // While another program reads the data file (a virus scanner, a backup, an indexer) it cannot
     // be replaced; such reads are short, and a change the user made must not be lost for one.
     for (int attempt = 1; written && closed; ++attempt) {
-        if (MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            reason = ERROR_SUCCESS;
             return true;
-        const DWORD error = GetLastError();
-        if (attempt == kReplaceAttempts || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+        }
+        reason = GetLastError();
+        if (attempt == kReplaceAttempts || (reason != ERROR_ACCESS_DENIED && reason != ERROR_SHARING_VIOLATION))
             break;
         Sleep(kReplaceRetryMilliseconds);
     }

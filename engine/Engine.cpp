@@ -63,14 +63,14 @@ HungWindowGate* Engine::Gate()
     return m_hungWindows.get();
 }
 
-bool Engine::LoadDataFile()
+DataFileRead Engine::LoadDataFile(DWORD waitMilliseconds)
 {
-    return ::LoadDataFile(dataFilePath, settings, filters);
+    return ReadDataFile(dataFilePath, settings, filters, waitMilliseconds, &m_dataFileError);
 }
 
 bool Engine::SaveDataFile()
 {
-    return ::SaveDataFile(dataFilePath, settings, filters);
+    return ::SaveDataFile(dataFilePath, settings, filters, &m_dataFileError);
 }
 
 bool Engine::IsRunning() const
@@ -255,24 +255,30 @@ void Engine::HaltForCrash()
         m_hungWindows->Freeze();
 }
 
-void Engine::WriteAutoStartValue()
+// True when the Run key now does what autoStart says. A fresh or cleaned profile may lack the
+// key: it is created. A value that was never there is as good as deleted.
+bool Engine::WriteAutoStartValue()
 {
     HKEY rawKey = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_WRITE, &rawKey) != ERROR_SUCCESS)
-        return;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &rawKey, nullptr)
+        != ERROR_SUCCESS)
+        return !settings.autoStart
+               && RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_ANY, nullptr, nullptr, nullptr)
+                      == ERROR_FILE_NOT_FOUND;
     UniqueRegistryKey key(rawKey);
     if (!settings.autoStart) {
-        RegDeleteValueW(key.get(), kRunValue);
-        return;
+        const LSTATUS deleted = RegDeleteValueW(key.get(), kRunValue);
+        return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
     }
     wchar_t program[kPathCapacity] = {};
     const DWORD length = GetModuleFileNameW(nullptr, program, kPathCapacity);
     wchar_t value[kAutoStartValueCapacity];
     // A cut path would start the wrong program, or none.
     if (length == 0 || length >= kPathCapacity || !BuildAutoStartValue(program, value))
-        return;
-    RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+        return false;
+    return RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                          static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)))
+           == ERROR_SUCCESS;
 }
 
 bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows)
@@ -284,8 +290,8 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
         if (!IsRunning())
             Start();
     }
-    if (updateAutoStart)
-        WriteAutoStartValue();
+    if (updateAutoStart && !WriteAutoStartValue())
+        settings.autoStart = settings.autoStart ? 0 : 1;
     if (restartEngine) {
         Stop();
         Start();

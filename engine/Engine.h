@@ -39,13 +39,19 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    bool LoadDataFile();
+    bool LoadDataFile() { return LoadDataFile(0) == DataFileRead::Loaded; }
+    // Waits for a file that is there but unreadable (see ReadDataFile).
+    DataFileRead LoadDataFile(DWORD waitMilliseconds);
     bool SaveDataFile();
     const wchar_t* DataFilePath() const { return dataFilePath; }
+    // The system's reason of the last load or save that failed.
+    DWORD DataFileError() const { return m_dataFileError; }
 
     bool Start();
     bool Stop();
     bool IsRunning() const;
+    // The result of the save. When the autostart value cannot be written (or deleted), autoStart
+    // is turned back before the save, so that it says what the next log-on will do.
     bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
     // For a crash of the program: unhooks and freezes every engine thread but the caller (the
     // user-interface thread, the worker, the hook's thread, the gate's helpers), so that no
@@ -68,9 +74,10 @@ private:
     void EndHookThread();
     HungWindowGate* Gate();
     bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
-    void WriteAutoStartValue();
+    bool WriteAutoStartValue();
 
     wchar_t dataFilePath[kPathCapacity] = {};
+    DWORD m_dataFileError = ERROR_SUCCESS;
     UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
     std::atomic<HANDLE> workerThread{nullptr};     // owned by whichever side exchanges it out
     DWORD workerThreadId = 0;                      // 0 unless hook mode runs

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <new>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -30,6 +31,18 @@ void StorePattern(Filter& filter, const wchar_t* pattern)
     for (; i <= kMaxPatternLength; ++i)
         filter.pattern[i] = L'\0';
 }
+
+// The patterns met so far, as the list compares them. A hash rather than a walk of the list, so
+// that a list is built in time linear in its length: a damaged file of 50,000 records would
+// otherwise take seconds before any window appears.
+class SeenPatterns {
+public:
+    // False if an earlier pattern was equal.
+    bool Insert(const wchar_t* pattern) { return m_keys.insert(FoldedKey(pattern, kMaxPatternLength)).second; }
+
+private:
+    std::unordered_set<std::wstring> m_keys;
+};
 
 // ..., first, second, ... becomes ..., second, first, ...
 void SwapWithNext(Filter*& head, Filter* first)
@@ -220,13 +233,33 @@ std::vector<FilterEntry> FilterList::GetFilters()
     return filters;
 }
 
+void FilterList::Append(Filter* entry, Filter*& tail)
+{
+    entry->previous = tail;
+    entry->next = nullptr;
+    if (tail)
+        tail->next = entry;
+    else
+        m_head = entry;
+    tail = entry;
+}
+
 // Built apart and swapped in; the old entries go with `replacement`, after the lock is left.
 bool FilterList::SetFilters(const std::vector<FilterEntry>& filters)
 {
     FilterList replacement;
-    for (auto filter = filters.rbegin(); filter != filters.rend(); ++filter) {
-        if (!replacement.AddFilter(filter->pattern.c_str(), filter->transparency))
+    SeenPatterns seen;
+    Filter* tail = nullptr;
+    for (const FilterEntry& filter : filters) {
+        if (filter.pattern.empty() || !seen.Insert(filter.pattern.c_str()))
             return false;
+        Filter* entry = new (std::nothrow) Filter;
+        if (!entry)
+            return false;
+        entry->Reset();
+        StorePattern(*entry, filter.pattern.c_str());
+        entry->transparency = filter.transparency > kMaxTransparency ? kDefaultTransparency : filter.transparency;
+        replacement.Append(entry, tail);
     }
     Lock lock(m_lock);
     std::swap(m_head, replacement.m_head);
@@ -240,6 +273,7 @@ bool FilterList::ReadFromFile(HANDLE file)
     uint32_t count = 0;
     if (!ReadExactly(file, &count, sizeof(count)))
         return false;
+    SeenPatterns seen;
     Filter* tail = nullptr;
     for (uint32_t i = 0; i < count; ++i) {
         Filter* entry = new (std::nothrow) Filter;
@@ -250,16 +284,11 @@ bool FilterList::ReadFromFile(HANDLE file)
         }
         // A hand-edited or damaged file may repeat a pattern; the first one would always win,
         // and a second entry of the same name could never be edited or removed on its own.
-        if (Find(entry->pattern)) {
+        if (!seen.Insert(entry->pattern)) {
             delete entry;
             continue;
         }
-        entry->previous = tail;
-        if (tail)
-            tail->next = entry;
-        else
-            m_head = entry;
-        tail = entry;
+        Append(entry, tail);
     }
     return true;
 }

@@ -75,6 +75,7 @@ public:
 private:
     class Lock;
     Filter* Find(const wchar_t* pattern) const;   // caller holds the lock
+    void Append(Filter* entry, Filter*& tail);    // after `tail`, the last entry so far
 
     CRITICAL_SECTION m_lock;
     Filter* m_head = nullptr;

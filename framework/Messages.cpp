@@ -41,6 +41,24 @@ std::wstring FormatResString(UINT id, const std::wstring& argument)
     return ReplaceArguments(LoadResString(id), argument);
 }
 
+std::wstring FormatResString(UINT id, const std::wstring& first, const std::wstring& second)
+{
+    return ReplaceArguments(LoadResString(id), first, &second);
+}
+
+std::wstring SystemErrorText(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = length && text ? std::wstring(text, length) : L"Error " + std::to_wstring(error) + L".";
+    LocalFree(text);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+        result.pop_back();
+    return result;
+}
+
 int AppMessageBox(const std::wstring& text, UINT type)
 {
     WinApp* app = WinApp::Current();

@@ -12,6 +12,12 @@ std::wstring ReplaceArguments(std::wstring text, const std::wstring& argument,
 
 // The one-argument resource formatting: string `id` with every "%1" replaced.
 std::wstring FormatResString(UINT id, const std::wstring& argument);
+// The same with "%2" too.
+std::wstring FormatResString(UINT id, const std::wstring& first, const std::wstring& second);
+
+// The system's text for an error code (GetLastError's), on one line; the code itself when the
+// system has no text for it.
+std::wstring SystemErrorText(DWORD error);
 
 // The application's message box: its caption is the application name; the owner is the
 // active window of this thread, else the main window.

@@ -21,10 +21,17 @@ SimpleFileDialog::SimpleFileDialog(bool openFileDialog, const wchar_t* defaultEx
         wcsncpy(m_fileBuffer, fileName, kBufferLength - 1);
 }
 
+// The dialog leaves the process in the folder the user browsed to, which could then not be
+// removed (a USB stick ejected) while the program runs: the folder it had is given back.
 INT_PTR SimpleFileDialog::DoModal()
 {
     if (m_parent)
         m_ofn.hwndOwner = m_parent->Handle();
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring current(length, L'\0');
+    const bool known = length && GetCurrentDirectoryW(length, &current[0]) == length - 1;
     const BOOL chosen = m_openFileDialog ? GetOpenFileNameW(&m_ofn) : GetSaveFileNameW(&m_ofn);
+    if (known)
+        SetCurrentDirectoryW(current.c_str());
     return chosen ? 1 : 0;
 }

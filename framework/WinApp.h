@@ -24,6 +24,8 @@ public:
     // What the skinned dialogs take from the application; the program's application object
     // supplies them, the framework has none.
     virtual HFONT GetUiFont() const { return nullptr; }
+    // The same font for a monitor of another scale (dots per inch), after a window moved there.
+    virtual HFONT GetUiFontForDpi(UINT dpi) { return (void)dpi, GetUiFont(); }
     virtual HCURSOR GetHandCursor() const { return nullptr; }
 
     // The caption of every message box.

@@ -1,7 +1,8 @@
 ; The installer, for one user and without administrator rights: the program goes to the user's
 ; own programs folder and everything else it writes is under HKCU.
 ; packaging/CMakeLists.txt compiles it with these defines:
-;   VERSION       the version shown (2.0.1), FILE_VERSION the same in four parts (2.0.1.0)
+;   VERSION       the version shown (2.0.1), FILE_VERSION the same in four parts (2.0.1.0),
+;                 PRODUCT_VERSION the product's (2.0.1.1)
 ;   STAGE         the folder holding the files to install
 ;   ICON, OUTFILE the installer's icon and the installer to write
 
@@ -40,7 +41,7 @@ VIAddVersionKey "ProductName" "Paneveil"
 VIAddVersionKey "CompanyName" "Kestro"
 VIAddVersionKey "FileDescription" "Paneveil ${VERSION} Setup"
 VIAddVersionKey "FileVersion" "${FILE_VERSION}"
-VIAddVersionKey "ProductVersion" "${FILE_VERSION}"
+VIAddVersionKey "ProductVersion" "${PRODUCT_VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Kestro"
 
 !define MUI_ICON "${ICON}"

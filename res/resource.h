@@ -113,6 +113,12 @@
 #define IDS_IMPORT_EMPTY_PATTERN 29
 #define IDS_IMPORT_LONG_PATTERN 30
 #define IDS_IMPORT_DUPLICATE    31
+#define IDS_DATA_FILE_UNREADABLE 32
+#define IDS_SAVE_FAILED         33
+#define IDS_HOTKEY_IN_USE       34
+#define IDS_AUTOSTART_NOT_WRITTEN 35
+#define IDS_AUTOSTART_NOT_REMOVED 36
+#define IDS_IMPORT_NOT_TAKEN_UP 37
 
 // The framework's validation messages (framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112

@@ -28,6 +28,27 @@ void AboutPage::DoDataExchange(DataExchange& dx)
 BOOL AboutPage::OnInitDialog()
 {
     SkinDialog::OnInitDialog();
+    SetTitleFont();
+
+    const std::wstring copyright = CopyrightText();
+    SetDlgItemTextW(m_hwnd, IDC_ABOUT_COPYRIGHT, copyright.c_str());
+    m_warning.SetWindowText(LoadResString(IDS_ABOUT_WARNING));
+
+    m_host.SetFooterText(copyright);
+    return TRUE;
+}
+
+// The product name measures in its display font: it gets the page's font back first, which the
+// rescaling measures against, and its display font anew afterwards.
+void AboutPage::RescaleToFont(HFONT font)
+{
+    ::SendMessageW(GetDlgItem(IDC_ABOUT_PRODUCT), WM_SETFONT, WPARAM(SendMessage(WM_GETFONT)), FALSE);
+    SkinDialog::RescaleToFont(font);
+    SetTitleFont();
+}
+
+void AboutPage::SetTitleFont()
+{
     m_titleFont.reset();
     const HWND title = GetDlgItem(IDC_ABOUT_PRODUCT);
     const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(title, WM_GETFONT, 0, 0));
@@ -41,13 +62,6 @@ BOOL AboutPage::OnInitDialog()
         m_titleFont.CreatePointFont(150, L"Impact");
     }
     ::SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.get()), FALSE);
-
-    const std::wstring copyright = CopyrightText();
-    SetDlgItemTextW(m_hwnd, IDC_ABOUT_COPYRIGHT, copyright.c_str());
-    m_warning.SetWindowText(LoadResString(IDS_ABOUT_WARNING));
-
-    m_host.SetFooterText(copyright);
-    return TRUE;
 }
 
 bool AboutPage::OnCommand(UINT id, UINT code, HWND control)

@@ -9,6 +9,7 @@
 class AboutPage : public SkinDialog {
 public:
     AboutPage(PageHost& host, Wnd* parent);
+    void RescaleToFont(HFONT font) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -18,6 +19,8 @@ protected:
 
 private:
     void OnWebSite();
+    // The product name in the display font, made from the font the control has now.
+    void SetTitleFont();
 
     PageHost& m_host;
     Font m_titleFont;

@@ -16,7 +16,8 @@ LRESULT FiltersPage::ListView::WindowProc(UINT message, WPARAM wParam, LPARAM lP
     return ListCtrl::WindowProc(message, wParam, lParam);
 }
 
-FiltersPage::FiltersPage(Engine& engine, Wnd* parent) : SkinDialog(IDD_FILTERS_PAGE, parent), m_engine(engine)
+FiltersPage::FiltersPage(Engine& engine, PageHost& host, Wnd* parent)
+    : SkinDialog(IDD_FILTERS_PAGE, parent), m_engine(engine), m_host(host)
 {
 }
 
@@ -75,7 +76,9 @@ void FiltersPage::OnKeyDownList(NMHDR* header, LRESULT* result)
 {
     *result = 0;
     const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
-    const bool control = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    // Ctrl as it was when the key was typed, not as it is now: a quick Ctrl+arrow (typed ahead,
+    // over a remote desktop, from a macro) has let Ctrl go before the key is handled.
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (key == VK_DELETE)
         OnRemove();
     else if (key == VK_RETURN)
@@ -106,12 +109,13 @@ void FiltersPage::UpdateButtons()
 
 void FiltersPage::Rebuild(const std::vector<std::wstring>& selected)
 {
-    m_engine.ApplySettings(false, false, true);
+    const bool saved = m_engine.ApplySettings(false, false, true);
     std::vector<const wchar_t*> patterns;
     for (const std::wstring& pattern : selected)
         patterns.push_back(pattern.c_str());
     m_engine.filters.FillListView(m_list.Handle(), patterns.data(), patterns.size());
     UpdateButtons();
+    m_host.ReportSave(saved);
 }
 
 void FiltersPage::ReloadList()

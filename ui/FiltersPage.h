@@ -4,6 +4,7 @@
 
 #include "Controls.h"
 #include "Engine.h"
+#include "PageHost.h"
 #include "SkinDialog.h"
 
 // The ordered filters in a two-column list, and the commands that add, remove, modify and move
@@ -11,7 +12,7 @@
 // and the list is rebuilt whole.
 class FiltersPage : public SkinDialog {
 public:
-    FiltersPage(Engine& engine, Wnd* parent);
+    FiltersPage(Engine& engine, PageHost& host, Wnd* parent);
     // The list shown anew after the engine's filters were replaced from outside the page.
     void ReloadList();
 
@@ -46,5 +47,6 @@ private:
     void Rebuild(const std::vector<std::wstring>& selected);
 
     Engine& m_engine;
+    PageHost& m_host;
     ListView m_list;
 };

@@ -9,7 +9,8 @@
 #include "WindowAlpha.h"
 #include "resource.h"
 
-GlobalPage::GlobalPage(Engine& engine, Wnd* parent) : SkinDialog(IDD_GLOBAL_PAGE, parent), m_engine(engine)
+GlobalPage::GlobalPage(Engine& engine, PageHost& host, Wnd* parent)
+    : SkinDialog(IDD_GLOBAL_PAGE, parent), m_engine(engine), m_host(host)
 {
 }
 
@@ -63,7 +64,7 @@ void GlobalPage::OnHScroll(UINT code, UINT position, HWND scrollBar)
     UpdateLabel();
     // While the thumb moves only the setting and the label follow; the windows change once.
     if (code == TB_ENDTRACK)
-        m_engine.ApplySettings(false, false, true);
+        m_host.ReportSave(m_engine.ApplySettings(false, false, true));
 }
 
 void GlobalPage::LayoutControls()

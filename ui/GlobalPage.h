@@ -1,12 +1,13 @@
 #pragma once
 #include "Controls.h"
 #include "Engine.h"
+#include "PageHost.h"
 #include "SkinDialog.h"
 
 // The first page: one slider for the global transparency and a label that shows it.
 class GlobalPage : public SkinDialog {
 public:
-    GlobalPage(Engine& engine, Wnd* parent);
+    GlobalPage(Engine& engine, PageHost& host, Wnd* parent);
 
     // Writes the label from the slider's current position.
     void UpdateLabel();
@@ -25,6 +26,7 @@ private:
     void SetRangeFromMode();
 
     Engine& m_engine;
+    PageHost& m_host;
     SliderCtrl m_slider;
     Static m_label;
 };

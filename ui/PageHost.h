@@ -14,13 +14,18 @@ public:
     virtual void OpenWebSite() = 0;
     // remove = false adds the tray icon or refreshes it; true deletes it.
     virtual void UpdateTrayIcon(bool remove) = 0;
-    // The stored hotkey in place of the one registered before; false when the system refuses it.
+    // The stored hotkey in place of the one registered before. False when the system refuses it
+    // (another program holds the combination); the one registered before then stays.
     virtual bool RegisterToggleHotkey() = 0;
     // The Global page's slider ranged for the super-trans mode, its position applied anew.
     virtual void UpdateGlobalSlider() = 0;
     // Asks for a new password, twice; its digest when Chosen. Failed: the digest could not be
     // made, and nothing is to be stored.
     virtual NewPassword AskForNewPassword(uint8_t (&digest)[16]) = 0;
+    // Every change ends here with the result of Engine::ApplySettings. A failed save is told,
+    // naming the data file and the system's reason, once for a run of failing saves: the next
+    // failure after a save that worked is told again. The change itself holds in memory.
+    virtual void ReportSave(bool saved) = 0;
 
 protected:
     ~PageHost() = default;

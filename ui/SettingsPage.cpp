@@ -73,27 +73,37 @@ bool SettingsPage::OnCommand(UINT id, UINT code, HWND control)
 void SettingsPage::OnHideTrayIcon()
 {
     m_engine.settings.hideTrayIcon = IsChecked(IDC_SETTINGS_HIDE_TRAY);
-    m_engine.ApplySettings(false, false, false);
+    const bool saved = m_engine.ApplySettings(false, false, false);
     m_host.UpdateTrayIcon(m_engine.settings.hideTrayIcon != 0);
+    m_host.ReportSave(saved);
 }
 
+// The box never shows an autostart that the next log-on will not do: when the Run value cannot
+// be written (or removed), the engine turns the setting back, and the box follows it.
 void SettingsPage::OnAutoStart()
 {
-    m_engine.settings.autoStart = IsChecked(IDC_SETTINGS_AUTOSTART);
-    m_engine.ApplySettings(false, true, false);
+    const bool wanted = IsChecked(IDC_SETTINGS_AUTOSTART);
+    m_engine.settings.autoStart = wanted;
+    const bool saved = m_engine.ApplySettings(false, true, false);
+    if ((m_engine.settings.autoStart != 0) != wanted) {
+        CheckDlgButton(m_hwnd, IDC_SETTINGS_AUTOSTART, m_engine.settings.autoStart ? BST_CHECKED : BST_UNCHECKED);
+        AppMessageBox(wanted ? IDS_AUTOSTART_NOT_WRITTEN : IDS_AUTOSTART_NOT_REMOVED, MB_OK | MB_ICONEXCLAMATION);
+    }
+    m_host.ReportSave(saved);
 }
 
 void SettingsPage::OnSafeMode()
 {
     m_engine.settings.safeMode = IsChecked(IDC_SETTINGS_SAFE_MODE);
-    m_engine.ApplySettings(true, false, false);
+    m_host.ReportSave(m_engine.ApplySettings(true, false, false));
 }
 
 void SettingsPage::OnSuperTransMode()
 {
     m_engine.settings.superTransMode = IsChecked(IDC_SETTINGS_SUPER_TRANS);
-    m_engine.ApplySettings(false, false, true);
+    const bool saved = m_engine.ApplySettings(false, false, true);
     m_host.UpdateGlobalSlider();
+    m_host.ReportSave(saved);
 }
 
 void SettingsPage::OnUsePassword()
@@ -101,14 +111,14 @@ void SettingsPage::OnUsePassword()
     Settings& settings = m_engine.settings;
     if (!IsChecked(IDC_SETTINGS_PASSWORD)) {
         std::memset(settings.passwordDigest, 0, sizeof settings.passwordDigest);
-        m_engine.ApplySettings(false, false, false);
+        m_host.ReportSave(m_engine.ApplySettings(false, false, false));
         return;
     }
     uint8_t digest[sizeof settings.passwordDigest];
     const PageHost::NewPassword chosen = m_host.AskForNewPassword(digest);
     if (chosen == PageHost::NewPassword::Chosen) {
         std::memcpy(settings.passwordDigest, digest, sizeof digest);
-        m_engine.ApplySettings(false, false, false);
+        m_host.ReportSave(m_engine.ApplySettings(false, false, false));
         return;
     }
     CheckDlgButton(m_hwnd, IDC_SETTINGS_PASSWORD, BST_UNCHECKED);
@@ -130,14 +140,25 @@ void SettingsPage::OnChangeHotkey()
     EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), HotkeyChanged(&virtualKey, &modifiers));
 }
 
+// A combination that another program holds is refused before anything is stored: the hotkey
+// that works stays stored and registered, and the typed one stays in the control, with Apply
+// enabled, for the user to choose another.
 void SettingsPage::OnApplyHotkey()
 {
     WORD virtualKey = 0, modifiers = 0;
     if (!HotkeyChanged(&virtualKey, &modifiers))
         return;
-    m_engine.settings.hotkeyVirtualKey = virtualKey;
-    m_engine.settings.hotkeyModifiers = modifiers;
-    m_engine.ApplySettings(false, false, false);
-    m_host.RegisterToggleHotkey();   // one the system refuses stays stored all the same
+    Settings& settings = m_engine.settings;
+    const WORD storedKey = settings.hotkeyVirtualKey, storedModifiers = settings.hotkeyModifiers;
+    settings.hotkeyVirtualKey = virtualKey;
+    settings.hotkeyModifiers = modifiers;
+    if (!m_host.RegisterToggleHotkey()) {
+        settings.hotkeyVirtualKey = storedKey;
+        settings.hotkeyModifiers = storedModifiers;
+        AppMessageBox(IDS_HOTKEY_IN_USE, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const bool saved = m_engine.ApplySettings(false, false, false);
     EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
+    m_host.ReportSave(saved);
 }

@@ -64,6 +64,16 @@ protected:
             failure << " " << ::testing::PrintToString(pattern) << "=" << percentage;
         return failure;
     }
+    // Keys typed while the program is busy: its thread stands still until all of them are queued,
+    // as when they are typed ahead or come in one burst from a remote desktop.
+    void TypeAhead(std::initializer_list<std::pair<WORD, bool>> keys)
+    {
+        UniqueKernelHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(m_main, nullptr)));
+        ASSERT_NE(SuspendThread(thread.get()), DWORD(-1));
+        for (const auto& [key, down] : keys)
+            Key(key, down);
+        ResumeThread(thread.get());
+    }
     std::vector<int> SelectedRows()
     {
         std::vector<int> rows;
@@ -124,15 +134,13 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     ClickButton(m_page, IDC_FILTERS_MOVE_UP);
     EXPECT_TRUE(FileHolds({{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{0, 1}));
-    // The page asks whether Ctrl is down when the list reports the key: it is held until then.
-    // Ctrl+Up takes the two back up, Ctrl+Down down again.
+    // Ctrl+Up takes the two back up, Ctrl+Down down again, also when Ctrl was let go before the
+    // program came to the arrow.
     ASSERT_TRUE(Select(0, 1));
     for (WORD arrow : {VK_DOWN, VK_UP, VK_DOWN}) {
-        Key(VK_CONTROL, true);
-        PressKeys({arrow});
+        TypeAhead({{VK_CONTROL, true}, {arrow, true}, {arrow, false}, {VK_CONTROL, false}});
         EXPECT_TRUE(FileHolds(arrow == VK_DOWN ? Filters{{L"End-to-end", 20}, {L"CALCULATOR", 0}, {L"Mail", 50}}
                                                : Filters{{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
-        Key(VK_CONTROL, false);
     }
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2}));
     // Removing asks first; No keeps everything, Delete asks again.
@@ -155,12 +163,18 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
 }
 
 // The pattern from a program file, and from a window picked by dragging the finder onto it.
+// Neither the folder the program was started in nor the one the chooser went to stays the
+// program's current folder: both can be removed while it runs.
 TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
 {
+    TempFolder started, browsed;
+    ASSERT_TRUE(SetCurrentDirectoryW(started.Path().c_str()));
     Open();
+    ASSERT_TRUE(SetCurrentDirectoryW(ProgramFolder().c_str()) && RemoveDirectoryW(started.Path().c_str()));
     const HWND dialog = OpenAdd(), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN), finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
     const LRESULT atRest = SendMessageW(finder, STM_GETICON, 0, 0);
-    const std::wstring helper = ProgramFolder() + L"\\pv_window_helper.exe";
+    const std::wstring helper = browsed.File(L"helper.exe");
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\pv_window_helper.exe").c_str(), helper.c_str(), TRUE));
     // Chosen in the file chooser, then cancelled there.
     for (bool choose : {true, false}) {
         Drag(Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)), Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)));
@@ -170,6 +184,8 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
         ASSERT_TRUE(Close(chooser, choose ? IDOK : IDCANCEL));
         EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, helper.c_str(), -1, TRUE), CSTR_EQUAL);
     }
+    EXPECT_TRUE(DeleteFileW(helper.c_str()) && RemoveDirectoryW(browsed.Path().c_str()));
+    const std::wstring program = ProgramFolder() + L"\\pv_window_helper.exe";
     // Nothing picked: the chooser, asked for once the drag has ended, is the next dialog to show,
     // and the pattern is as it was.
     auto nothingPicked = [&](const std::wstring& before) {
@@ -194,7 +210,7 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
         Drag(Centre(finder), Centre(window));
         const HWND scope = Dialog(kScopeCaption, IDC_SCOPE_COMBO);
         EXPECT_EQ(SendMessageW(finder, STM_GETICON, 0, 0), atRest);
-        EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, helper.c_str(), -1, TRUE), CSTR_EQUAL);
+        EXPECT_EQ(CompareStringOrdinal(WindowText(pattern).c_str(), -1, program.c_str(), -1, TRUE), CSTR_EQUAL);
         RECT edit{}, placed{};
         GetWindowRect(pattern, &edit);
         GetWindowRect(scope, &placed);

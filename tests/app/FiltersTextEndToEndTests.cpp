@@ -14,13 +14,14 @@ protected:
         return ReadWholeFile(path, bytes) ? std::string(bytes.begin(), bytes.end()) : "-";
     }
     // Runs the program to its end and gives its exit code. A password, if given, answers the
-    // prompt ("" cancels it, a wrong one is followed by Cancel); a message box is answered with
-    // OK, its text kept in m_box.
-    DWORD Run(const std::wstring& arguments, const wchar_t* password = nullptr)
+    // prompt ("" cancels it, a wrong one is followed by Cancel), after `prompted` has run; a
+    // message box is answered with OK, its text kept in m_box.
+    DWORD Run(const std::wstring& arguments, const wchar_t* password = nullptr, const std::function<void()>& prompted = [] {})
     {
         PaneveilProcess paneveil;
         HWND prompt = nullptr, box = nullptr;
         EXPECT_TRUE(paneveil.Start(arguments) && (!password || (prompt = Prompt(paneveil))));
+        prompted();
         if (password && *password)
             AnswerPrompt(paneveil, prompt, password);
         EXPECT_TRUE(!IsWindow(prompt) || Close(prompt, IDCANCEL));
@@ -65,17 +66,22 @@ TEST_F(FiltersTextEndToEnd, ImportRefusesABadLineOrFileAndChangesNothing)
     EXPECT_EQ(Run(L"/import" + File(L"none.txt")), 3u);
     EXPECT_EQ(m_box, L"Paneveil could not read the file " + m_folder.File(L"none.txt") + L".");
     EXPECT_EQ(Run(L"/export"), 1u);
+    // A data file held by another program for longer than the wait is named with the reason.
+    UniqueFileHandle held(CreateFileW(DataFilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(Run(L"/export" + File(L"out.txt")), 3u);
+    EXPECT_NE(m_box.find(DataFilePath() + L":"), std::wstring::npos);
+    held.reset();
     EXPECT_TRUE(Read(DataFilePath()) == before);
 }
 
-// An import reaches the running instance's windows and Filters page at once; an export sees a
-// filter added there.
+// An import has reached the running instance's windows and Filters page when it ends; an export
+// sees a filter added there.
 TEST_F(FiltersTextEndToEnd, ImportAndExportBesideARunningInstance)
 {
     Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_LIST);
     Write(L"in.txt", "20\tEnd-to-end target\r\n");
     EXPECT_EQ(Run(L"/import" + File(L"in.txt")), 0u);
-    EXPECT_TRUE(TargetReaches(kAlpha20));
+    EXPECT_EQ(m_helper.Alpha(m_target), kAlpha20);
     EXPECT_EQ(SendDlgItemMessageW(m_page, IDC_FILTERS_LIST, LVM_GETITEMCOUNT, 0, 0), 1);
     ClickButton(m_page, IDC_FILTERS_ADD);
     const HWND dialog = Dialog(L"Add/Modify Filter", IDC_FILTER_PATTERN);
@@ -98,8 +104,18 @@ TEST_F(FiltersTextEndToEnd, PasswordAskedFirst)
     for (const auto& [arguments, password] : refused)
         EXPECT_EQ(Run(arguments, password), 2u) << arguments << password;
     EXPECT_TRUE(Read(DataFilePath()) == before && Read(m_folder.File(L"out.txt")) == "-");
-    EXPECT_EQ(Run(L"/import" + File(L"in.txt"), L"secret"), 0u);
+    // Beside an instance that saves a change while the prompt is open and then does not take the
+    // filters up (a window of this test's, answering 0): the change stays, and the exit code says so.
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, L"Paneveil_Mutex"));
+    const HWND instance = CreateWindowExW(0, L"#32770", L"Paneveil", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 1, 1, instance, HMENU(UINT_PTR(IDC_MAIN_TAB_GLOBAL)), nullptr, nullptr);
+    EXPECT_EQ(Run(L"/import" + File(L"in.txt"), L"secret", [] {
+        WriteDataFile([](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest), s.globalTransparency = 20; });
+    }), 5u);
+    EXPECT_NE(m_box.find(L"did not take them up"), std::wstring::npos);
+    EXPECT_EQ(ReadSettings().globalTransparency, 20);
     EXPECT_EQ(FileFilters(), (std::vector<std::pair<std::wstring, int>>{{L"Mail", 20}}));
+    DestroyWindow(instance);
 }
 
 }  // namespace

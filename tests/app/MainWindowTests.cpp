@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Application.h"
 #include "ImportPatch.h"
@@ -151,6 +153,86 @@ TEST_F(MainWindowTest, APasswordWhoseDigestCannotBeMadeIsNotSet)
     SendDlgItemMessageW(page, IDC_SETTINGS_PASSWORD, BM_CLICK, 0, 0);
     EXPECT_FALSE(Record().HasPassword() || IsDlgButtonChecked(page, IDC_SETTINGS_PASSWORD));
     EXPECT_EQ(g_box, LoadResString(IDS_PASSWORD_NOT_SET));
+}
+
+// F1 on a control of a page: the page hands the request up, and the help page beside the program
+// opens, as from the tray menu.
+std::wstring g_opened;
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCWSTR, LPCWSTR file, LPCWSTR, LPCWSTR, INT)
+{
+    g_opened = file;
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+TEST_F(MainWindowTest, F1OnAPageOpensTheHelpPage)
+{
+    ImportPatch shell(L"shell32.dll", "ShellExecuteW", reinterpret_cast<const void*>(&RecordShellExecute));
+    ASSERT_TRUE(shell.Installed());
+    ShowWindow(m_window.Handle(), SW_SHOW);
+    SetForegroundWindow(m_window.Handle());
+    SetFocus(GetDlgItem(VisiblePage(m_window.Handle()), IDC_GLOBAL_SLIDER));
+    PressKeys({VK_F1});
+    EXPECT_TRUE(WaitFor([] { return g_opened.size() > 10; }));
+    EXPECT_EQ(g_opened.substr(g_opened.size() - 10), L"\\help.html");
+}
+
+// Wine never moves a window to a monitor of another scale: the message is sent as Windows sends
+// it. The font is the one for 144 dots per inch, the window takes the suggested rectangle, the
+// pages and tabs are laid out and bold again, and the minimum size is in the new pixels.
+TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherScaleRescalesTheWindow)
+{
+    const HWND window = m_window.Handle();
+    auto tabFont = [&] {
+        LOGFONTW font{};
+        GetObjectW(HFONT(SendDlgItemMessageW(window, IDC_MAIN_TAB_GLOBAL, WM_GETFONT, 0, 0)), sizeof font, &font);
+        return font;
+    };
+    const LOGFONTW before = tabFont();
+    const RECT first = m_window.GetWindowRect(), tab = ChildRect(IDC_MAIN_TAB_GLOBAL);
+    const int width = MulDiv(first.right - first.left, 3, 2), height = MulDiv(first.bottom - first.top, 3, 2);
+    RECT suggested{20, 10, 20 + width, 10 + height};
+    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT now = m_window.GetWindowRect();
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    const LOGFONTW after = tabFont();
+    EXPECT_NEAR(after.lfHeight, before.lfHeight * 1.5, 1.0);
+    EXPECT_EQ(after.lfWeight, FW_BOLD);
+    const RECT grown = ChildRect(IDC_MAIN_TAB_GLOBAL), page = m_window.GetChildRect(VisiblePage(window));
+    EXPECT_NEAR(grown.bottom - grown.top, (tab.bottom - tab.top) * 1.5, 3.0);
+    EXPECT_EQ(page.top, grown.bottom - 1);
+    EXPECT_EQ(page.bottom, ChildRect(IDC_MAIN_FOOTER).top - 5);
+    const RECT slider = m_window.GetChildRect(GetDlgItem(VisiblePage(window), IDC_GLOBAL_SLIDER));
+    EXPECT_EQ(slider.right - slider.left, (page.right - page.left) - 2 * (slider.left - page.left));
+    SetWindowPos(window, nullptr, 0, 0, width - 40, height - 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    now = m_window.GetWindowRect();
+    EXPECT_EQ(now.right - now.left, width);
+}
+
+// An elevated instance lets the messages it must hear from lower programs through to its main
+// window (Windows has the filter; Wine only the function): the calls are recorded.
+std::vector<UINT> g_allowed;
+BOOL WINAPI RecordFilter(HWND, UINT message, DWORD action, void*)
+{
+    g_allowed.push_back(action == 1 ? message : 0);
+    return TRUE;
+}
+ImportPatch* g_lookUp = nullptr;
+FARPROC WINAPI LookUpRecordingFilter(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(reinterpret_cast<UINT_PTR>(name)) && std::string(name) == "ChangeWindowMessageFilterEx")
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordFilter));
+    return g_lookUp->Original<FARPROC(WINAPI*)(HMODULE, LPCSTR)>()(module, name);
+}
+
+TEST_F(MainWindowTest, MessagesFromLowerProgramsAreLetThrough)
+{
+    ImportPatch lookUp(L"kernel32.dll", "GetProcAddress", reinterpret_cast<const void*>(&LookUpRecordingFilter));
+    g_lookUp = &lookUp;
+    ASSERT_TRUE(lookUp.Installed());
+    MainWindow second;
+    ASSERT_TRUE(second.Create());
+    EXPECT_EQ(g_allowed, (std::vector<UINT>{RegisterWindowMessageW(L"Paneveil_Mutex"), RegisterWindowMessageW(L"Paneveil_ReloadFilters"),
+                                            RegisterWindowMessageW(L"WM_PV_TRAY"), RegisterWindowMessageW(L"TaskbarCreated")}));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // is set, asked for and removed, and a hotkey is typed, then applied or discarded.
 #include "EndToEnd.h"
 
+#include <sddl.h>
+
 namespace {
 
 constexpr wchar_t kSetPasswordCaption[] = L"Paneveil / Set Password";
@@ -26,6 +28,18 @@ protected:
         DWORD size = sizeof value;
         return RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Paneveil", RRF_RT_REG_SZ, nullptr, value, &size) ? L"" : value;
     }
+    // The Run key with an access list of `sddl` (written by the key's owner, this test).
+    static bool SetRunKeyAccess(const wchar_t* sddl)
+    {
+        HKEY key = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const bool set = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, WRITE_DAC, &key) == ERROR_SUCCESS
+                         && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)
+                         && RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        LocalFree(descriptor);
+        RegCloseKey(key);
+        return set;
+    }
     WORD Hotkey() { return LOWORD(SendDlgItemMessageW(m_page, IDC_SETTINGS_HOTKEY, HKM_GETHOTKEY, 0, 0)); }
     // Clicks into the hot-key control and types a key there.
     bool TypeHotkey(WORD key, WORD shown)
@@ -38,8 +52,8 @@ protected:
 
 TEST_F(SettingsEndToEnd, EachBoxActsAtOnceAndIsSaved)
 {
-    // A fresh Wine prefix may lack the key that every Windows has: made with a value of ours.
-    RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Paneveil", REG_SZ, L"", sizeof(wchar_t));
+    // A fresh or cleaned profile may lack the key: it is made.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kRunKey);
     WriteDataFile([](Settings& s) { s.superTransMode = 1, s.globalTransparency = 95; });
     Show(IDC_MAIN_TAB_SETTINGS, IDC_SETTINGS_HOTKEY);
     ASSERT_TRUE(TargetReaches(kAlpha95SuperTrans) && TrayIconExists(m_main));
@@ -57,6 +71,19 @@ TEST_F(SettingsEndToEnd, EachBoxActsAtOnceAndIsSaved)
         EXPECT_TRUE(WaitFor([&] { return RunValue() == (autoStart ? value : L"") && ReadSettings().autoStart == autoStart; }));
         EXPECT_TRUE(!autoStart || Shot(L"page-settings-options"));
     }
+    // A Run key that may only be read, clicked from off and from on: a message, and the box goes
+    // back to what the next log-on will do, which is also what is saved.
+    for (bool autoStart : {false, true}) {
+        if (autoStart)
+            ClickButton(m_page, IDC_SETTINGS_AUTOSTART);
+        ASSERT_TRUE(WaitFor([&] { return RunValue() == (autoStart ? value : L""); }) && SetRunKeyAccess(L"D:(A;;KR;;;WD)"));
+        ClickButton(m_page, IDC_SETTINGS_AUTOSTART);
+        EXPECT_NE(AnswerBox(m_paneveil.MessageBox(), IDOK).find(L"log on"), std::wstring::npos);
+        EXPECT_TRUE(Checked(IDC_SETTINGS_AUTOSTART) == autoStart && RunValue() == (autoStart ? value : L"")
+                    && ReadSettings().autoStart == autoStart);
+        ASSERT_TRUE(SetRunKeyAccess(L"D:(A;;KA;;;WD)"));
+    }
+    ClickButton(m_page, IDC_SETTINGS_AUTOSTART);
     // Safe mode: no atom, and a window shown now is still caught, by the timer; off: the atom, so
     // the hook, again.
     ClickButton(m_page, IDC_SETTINGS_SAFE_MODE);
@@ -132,8 +159,19 @@ TEST_F(SettingsEndToEnd, HotkeyTypedThenAppliedOrDiscarded)
     Show(IDC_MAIN_TAB_SETTINGS, IDC_SETTINGS_HOTKEY);
     EXPECT_EQ(Hotkey(), stored);
     EXPECT_FALSE(Enabled(IDC_SETTINGS_APPLY));
-    // Applied: saved, the new hotkey toggles the engine and the old one does nothing.
-    ASSERT_TRUE(TypeHotkey('Q', typed));
+    // Held by another program (here this one): said so, the typed combination and Apply stay,
+    // and the stored hotkey still works. Let go: applied, saved, the new hotkey toggles the
+    // engine and the old one does nothing.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'Q') && TypeHotkey('Q', typed));
+    ClickButton(m_page, IDC_SETTINGS_APPLY);
+    EXPECT_NE(AnswerBox(m_paneveil.MessageBox(), IDOK).find(L"Another program"), std::wstring::npos);
+    EXPECT_TRUE(Hotkey() == typed && Enabled(IDC_SETTINGS_APPLY));
+    EXPECT_EQ(ReadSettings().hotkeyVirtualKey | ReadSettings().hotkeyModifiers << 8, stored);
+    PressHotkey();
+    EXPECT_TRUE(TargetReaches(kOpaque));
+    PressHotkey();
+    EXPECT_TRUE(TargetReaches(kAlpha40));
+    UnregisterHotKey(nullptr, 1);
     ClickButton(m_page, IDC_SETTINGS_APPLY);
     EXPECT_TRUE(WaitFor([&] { return !Enabled(IDC_SETTINGS_APPLY); }));
     EXPECT_EQ(ReadSettings().hotkeyVirtualKey | ReadSettings().hotkeyModifiers << 8, typed);

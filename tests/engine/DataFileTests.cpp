@@ -107,6 +107,24 @@ TEST_F(DataFileTest, SaveWritesTheLayoutReplacesTheFileAndFailsWithoutHarm)
     EXPECT_EQ(kHeader + SettingsRecord() + U32(1) + Record(L"new", 1), Contents(m_path));
 }
 
+// Not there (no file, no folder) is told from there but unreadable (held without sharing), with
+// the system's reason; the read waits for a file that is let go meanwhile.
+TEST_F(DataFileTest, ReadTellsMissingFromUnreadableAndWaitsForIt)
+{
+    DWORD error = 0;
+    for (const wchar_t* absent : {L"none.dat", L"none\\Paneveil.dat"})
+        EXPECT_EQ(ReadDataFile(m_folder.File(absent).c_str(), m_settings, m_list, 0), DataFileRead::Missing) << absent;
+    const Bytes saved = State();
+    UniqueFileHandle held(CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(ReadDataFile(m_path.c_str(), m_settings, m_list, 300, &error), DataFileRead::Unreadable);
+    EXPECT_EQ(error, DWORD(ERROR_SHARING_VIOLATION));
+    std::thread release([&] { Sleep(300); held.reset(); });
+    m_settings.Reset();
+    EXPECT_EQ(ReadDataFile(m_path.c_str(), m_settings, m_list, 5000, &error), DataFileRead::Loaded);
+    release.join();
+    EXPECT_EQ(State(), saved);
+}
+
 // Each image is loaded over settings of 1s and a list holding "kept".
 TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
 {
