@@ -49,20 +49,18 @@ LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 bool UpdateLayered(HWND window)
 {
-    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    const HDC memory = CreateCompatibleDC(nullptr);
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), 50, 50, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
+    SelectObject(memory, bitmap);
     SIZE size{50, 50};
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const BOOL updated = bits && UpdateLayeredWindow(window, screen, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
+    const BOOL updated = bits && UpdateLayeredWindow(window, nullptr, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
     return updated;
 }
 
@@ -155,8 +153,7 @@ LRESULT Run(const std::vector<std::wstring>& f)
             g_answerOnce = shown;
         if (shown)
             Run({L"show", f[2]});
-        if (command == L"busy")
-            g_busy = shown;
+        g_busy = shown;
         if (!g_answerOnce)
             PostMessageW(g_commandWindow, command == L"busy" ? kBusy : kHang, g_hangMilliseconds, f.size() >= 4 && f[3] == L"ulw");
         return 0;
@@ -189,11 +186,11 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (message == kHang || message == kBusy)
         Sleep(static_cast<DWORD>(wParam));
-    if (message == kBusy && lParam) {
-        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | WS_EX_LAYERED);
-        UpdateLayered(g_busy);
-    } else if (message == kBusy) {
-        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT);
+    if (message == kBusy) {
+        const LONG added = lParam ? WS_EX_LAYERED : WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | added);
+        if (lParam)
+            UpdateLayered(g_busy);
     }
     if (message == WM_CLOSE)
         PostQuitMessage(0);
