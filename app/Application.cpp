@@ -5,13 +5,13 @@
 #include <atomic>
 #include <cwchar>
 
-#include "CrashRestore.h"
 #include "FilterTextCommand.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
 #include "MessageFilter.h"
 #include "Messages.h"
 #include "RunningAtom.h"
+#include "WindowAlpha.h"
 #include "resource.h"
 
 namespace {
@@ -42,14 +42,15 @@ bool HasRestoreSwitch(const wchar_t* commandLine)
     return found;
 }
 
-// A crash ends the process as a crash, but not before the windows it made translucent are opaque
-// again. A second crash, inside this filter, goes straight on.
+// A crash ends the process as a crash, but not before the windows it made translucent have their
+// old alpha back (the style stays until the next start or /restore: changing it would wait for
+// other programs). A second crash, inside this filter, goes straight on.
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
 {
     static std::atomic_flag s_entered = ATOMIC_FLAG_INIT;
     if (!s_entered.test_and_set()) {
         TheApp().engine.HaltForCrash();
-        RestoreWindowsAfterCrash();
+        RestoreMarkedWindowsWithoutWaiting();
     }
     return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -158,6 +159,7 @@ bool Application::InitInstance()
     }
 
     // Only a first instance: halting the engine unhooks the hook library, whose state is shared.
+    PrepareWindowRestore();
     SetUnhandledExceptionFilter(OnUnhandledException);
     EnterProgramFolder();
     // The hook library posts it from inside other programs to the worker, which has no window.

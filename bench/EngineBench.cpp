@@ -79,7 +79,9 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
             const double sample = FloorSample(helper, (*floorWindows)[i]);
             if (sample >= 0)
                 floor->push_back(sample);
-            engine.ProcessWindow((*floorWindows)[i], true);
+            // Its own layering, which no restore of the engine touches: taken away as the helper's.
+            SetWindowLongW((*floorWindows)[i], GWL_EXSTYLE,
+                           GetWindowLongW((*floorWindows)[i], GWL_EXSTYLE) & ~WS_EX_LAYERED);
         }
         WaitFor([] { return false; }, wait);
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
@@ -183,10 +185,7 @@ BOOL CALLBACK OldSweepProc(HWND window, LPARAM parameter)
     wchar_t imagePath[kPathCapacity] = {}, className[kPathCapacity] = {}, title[kPathCapacity] = {};
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)) {
-        GetProcessImagePath(process, imagePath);
-        CloseHandle(process);
-    }
+    GetProcessImagePath(processId, imagePath);
     GetClassNameW(window, className, kPathCapacity - 1);
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = engine.settings.globalTransparency;
@@ -194,7 +193,7 @@ BOOL CALLBACK OldSweepProc(HWND window, LPARAM parameter)
         (IsExcludedWindowClass(className) || processId == GetCurrentProcessId()))
         return TRUE;
     GetPropW(window, L"PROP_PANEVEIL");
-    engine.SetWindowTransparency(window, percentage);
+    engine.SetWindowTransparency(window, percentage, false);
     return TRUE;
 }
 

@@ -16,20 +16,6 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
 
-// The engines alive now. An answer that a gate waited for may reach the user-interface thread
-// after its engine is gone; it is then dropped. Constant-initialised: the application's engine is
-// constructed before any dynamic initialisation of this file could run.
-std::atomic<Engine*> g_liveEngines[16];
-
-bool IsLive(const Engine* engine)
-{
-    for (const auto& live : g_liveEngines) {
-        if (live.load() == engine)
-            return true;
-    }
-    return false;
-}
-
 struct SweepRecord {
     Engine* engine;
     bool restore;
@@ -61,21 +47,20 @@ Engine::Engine(const wchar_t* dataFile)
         BuildDataFilePath(dataFilePath);
     }
     m_workerReady.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    for (auto& live : g_liveEngines) {
-        Engine* none = nullptr;
-        if (live.compare_exchange_strong(none, this))
-            break;
-    }
+    m_hookReady.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    m_hungWindows = std::make_unique<HungWindowGate>();
 }
 
-// Stopped first: the worker's answers then can no longer come, and the others reach this thread.
 Engine::~Engine()
 {
     Stop();
-    for (auto& live : g_liveEngines) {
-        Engine* self = this;
-        live.compare_exchange_strong(self, nullptr);
-    }
+}
+
+HungWindowGate* Engine::Gate()
+{
+    if (!m_hungWindows)
+        m_hungWindows = std::make_unique<HungWindowGate>();
+    return m_hungWindows.get();
 }
 
 DataFileRead Engine::LoadDataFile(DWORD waitMilliseconds)
@@ -96,6 +81,13 @@ bool Engine::IsRunning() const
 bool Engine::Start()
 {
     Stop();
+    HANDLE self = nullptr;
+    // GetThreadId needs the query right: without it HaltForCrash could not tell this thread from the
+    // crashing one, and would freeze itself.
+    if (DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self,
+                        THREAD_SUSPEND_RESUME | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
+        m_uiThread.reset(self);
+    Gate();
     if (settings.safeMode) {
         g_safeModeEngine = this;
         safeModeTimer = SetTimer(nullptr, 0, kSafeModeTimerPeriod, SafeModeTimerProc);
@@ -121,11 +113,34 @@ bool Engine::Start()
         const HANDLE waits[] = {m_workerReady.get(), thread};
         WaitForMultipleObjects(2, waits, FALSE, kWorkerWaitMilliseconds);
     }
+    ResetEvent(m_hookReady.get());
+    m_hookThread.reset(CreateThread(nullptr, 0, HookThreadProc, this, 0, &m_hookThreadId));
+    if (!m_hookThread) {
+        m_hookThreadId = 0;
+        Stop();
+        return false;
+    }
     // Hooked before the sweep, so that no window shown meanwhile falls between the two; a window
     // met by both gets the same alpha twice, and the second time costs nothing.
-    PV_Hook(workerThreadId, windowMessage);
+    if (m_hookReady) {
+        const HANDLE waits[] = {m_hookReady.get(), m_hookThread.get()};
+        WaitForMultipleObjects(2, waits, FALSE, kWorkerWaitMilliseconds);
+    }
     SweepWindows(false);
     return true;
+}
+
+DWORD WINAPI Engine::HookThreadProc(LPVOID parameter)
+{
+    auto* engine = static_cast<Engine*>(parameter);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);   // the queue, before WM_QUIT can come
+    PV_Hook(engine->workerThreadId, engine->windowMessage);
+    SetEvent(engine->m_hookReady.get());
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    PV_Unhook();
+    return 0;
 }
 
 DWORD WINAPI Engine::WorkerThreadProc(LPVOID parameter)
@@ -142,7 +157,6 @@ DWORD WINAPI Engine::WorkerThreadProc(LPVOID parameter)
         if (msg.message == engine->windowMessage)
             engine->ProcessWindow(reinterpret_cast<HWND>(msg.wParam), msg.lParam != 0);
     }
-    engine->m_hungWindows.ForgetCallsOf(GetCurrentThreadId());
     // Stop may have taken the handle already; then it is Stop's to close.
     if (HANDLE self = engine->workerThread.exchange(nullptr))
         CloseHandle(self);
@@ -174,21 +188,37 @@ static bool WaitForWorker(HANDLE thread)
     }
 }
 
+// Unhooked before the worker is asked to quit, so that no new window reaches it meanwhile.
+void Engine::EndHookThread()
+{
+    if (m_hookThread) {
+        PostThreadMessageW(m_hookThreadId, WM_QUIT, 0, 0);
+        if (!WaitForWorker(m_hookThread.get())) {
+            TerminateThread(m_hookThread.get(), 0);
+            PV_Unhook();   // no window event is posted any more, whichever thread hooked
+        }
+        m_hookThread.reset();
+        m_hookThreadId = 0;
+    }
+}
+
 bool Engine::Stop()
 {
     if (safeModeTimer == 0 && workerThreadId == 0)
         return true;
 
     RemoveRunningAtom();
-    PV_Unhook();
+    EndHookThread();
     if (workerThreadId != 0) {
         PostThreadMessageW(workerThreadId, WM_QUIT, 0, 0);
         workerThreadId = 0;
     }
+    bool terminated = false;
     // Whoever exchanges the handle out owns it, so it is closed exactly once and never used
     // after the worker closed it.
     if (HANDLE thread = workerThread.exchange(nullptr)) {
-        if (!WaitForWorker(thread))
+        terminated = !WaitForWorker(thread);
+        if (terminated)
             TerminateThread(thread, 0);
         CloseHandle(thread);
     }
@@ -198,20 +228,31 @@ bool Engine::Stop()
         if (g_safeModeEngine == this)
             g_safeModeEngine = nullptr;
     }
-    SweepWindows(true);
-    // The processes may end now that the engine no longer looks at their windows, and the
-    // windows known to the timer's sweeps may go before it runs again.
-    m_programPaths.Clear();
     m_sweptWindows.clear();
+    if (terminated) {
+        // The worker may have died holding any lock (the filters', the program paths', the
+        // gate's, the heap's): a restore needs none of them, and this one takes none. Windows
+        // Paneveil layered stay layered, opaque and marked, for the next restore.
+        RestoreMarkedWindowsWithoutWaiting();
+        m_hungWindows.release();
+        return true;
+    }
+    SweepWindows(true);
+    m_hungWindows->Stop();
+    // The processes may end now that the engine no longer looks at their windows.
+    m_programPaths.Clear();
     return true;
 }
 
 void Engine::HaltForCrash()
 {
     PV_Unhook();
-    const HANDLE thread = workerThread.load();
-    if (thread && GetThreadId(thread) != GetCurrentThreadId())
-        SuspendThread(thread);
+    for (const HANDLE thread : {m_uiThread.get(), workerThread.load(), m_hookThread.get()}) {
+        if (thread && GetThreadId(thread) != GetCurrentThreadId())
+            SuspendThread(thread);
+    }
+    if (m_hungWindows)
+        m_hungWindows->Freeze();
 }
 
 // True when the Run key now does what autoStart says. A fresh or cleaned profile may lack the
@@ -258,24 +299,19 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
     return SaveDataFile();
 }
 
-bool Engine::SetWindowTransparency(HWND window, uint8_t percentage)
+bool Engine::SetWindowTransparency(HWND window, uint8_t percentage, bool overOwnAlpha)
 {
-    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), percentage == 0,
-                            &m_hungWindows);
-}
-
-void CALLBACK Engine::OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRESULT)
-{
-    auto* self = reinterpret_cast<Engine*>(engine);
-    if (!IsLive(self))
-        return;
-    self->m_hungWindows.Answered(window);
-    // What the window needs now, not what it needed when its thread stopped answering.
-    self->ProcessWindow(window, !self->IsRunning() || !IsWindowVisible(window));
+    if (percentage == 0)
+        return RestoreMarkedWindow(window, Gate());
+    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), overOwnAlpha,
+                            Gate());
 }
 
 bool Engine::ProcessWindow(HWND window, bool restore)
 {
+    // A restore needs neither the program nor the filters: the percentage is 0 either way.
+    if (restore)
+        return RestoreMarkedWindow(window, Gate());
     wchar_t className[kPathCapacity] = {};
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
@@ -285,21 +321,18 @@ bool Engine::ProcessWindow(HWND window, bool restore)
 
 bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className)
 {
+    if (restore)
+        return RestoreMarkedWindow(window, Gate());
     wchar_t imagePath[kPathCapacity] = {};
     wchar_t title[kPathCapacity] = {};
     m_programPaths.Lookup(processId, imagePath);
     GetWindowTextW(window, title, kPathCapacity - 1);
-
     uint8_t percentage = settings.globalTransparency;
-    if (filters.MatchWindow(imagePath, className, title, &percentage)) {
-        if (restore)
-            percentage = 0;
-    } else if (restore) {
-        percentage = 0;
-    } else if (IsExcludedWindowClass(className) || processId == GetCurrentProcessId()) {
+    if (filters.MatchWindow(imagePath, className, title, &percentage))
+        return SetWindowTransparency(window, percentage, true);
+    if (IsExcludedWindowClass(className) || processId == GetCurrentProcessId())
         return false;
-    }
-    return SetWindowTransparency(window, percentage);
+    return SetWindowTransparency(window, percentage, false);
 }
 
 BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
@@ -334,6 +367,10 @@ BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
 
 bool Engine::SweepWindows(bool restore)
 {
+    if (restore) {
+        RestoreMarkedWindows(Gate());
+        return true;
+    }
     ++m_sweepNumber;
     SweepRecord record{this, restore};
     EnumWindows(EnumWindowsProc, reinterpret_cast<LPARAM>(&record));

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -52,22 +53,26 @@ public:
     // The result of the save. When the autostart value cannot be written (or deleted), autoStart
     // is turned back before the save, so that it says what the next log-on will do.
     bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
-    // For a crash of the program: unhooks and freezes the worker (unless it is the caller), so
-    // that no window is made translucent behind a last restore. Waits for nothing.
+    // For a crash of the program: unhooks and freezes every engine thread but the caller (the
+    // user-interface thread, the worker, the hook's thread, the gate's helpers), so that no
+    // window is made translucent behind a last restore. Waits for nothing.
     void HaltForCrash();
 
     bool SweepWindows(bool restore);
     // True if the window was changed or already had the wanted alpha; false if left alone.
     bool ProcessWindow(HWND window, bool restore);
-    bool SetWindowTransparency(HWND window, uint8_t percentage);
+    // `overOwnAlpha`: also over a window that its own program keeps translucent (a filter).
+    bool SetWindowTransparency(HWND window, uint8_t percentage, bool overOwnAlpha = true);
 
 private:
     friend class EngineProbe;   // the tests look at the worker thread
 
     static DWORD WINAPI WorkerThreadProc(LPVOID parameter);
     static void CALLBACK SafeModeTimerProc(HWND, UINT, UINT_PTR, DWORD);
+    static DWORD WINAPI HookThreadProc(LPVOID parameter);
     static BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM parameter);
-    static void CALLBACK OnWindowAnswered(HWND window, UINT, ULONG_PTR engine, LRESULT);
+    void EndHookThread();
+    HungWindowGate* Gate();
     bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
     bool WriteAutoStartValue();
 
@@ -78,6 +83,13 @@ private:
     DWORD workerThreadId = 0;                      // 0 unless hook mode runs
     UINT_PTR safeModeTimer = 0;                    // 0 unless safe mode runs
     UniqueKernelHandle m_workerReady;              // set by the worker once its message queue exists
+    // The hook is set and removed by a thread that does nothing but pump messages: the system
+    // delivers the events of programs it cannot load PVDLL into (64-bit ones) on the thread that
+    // set the hook, while it retrieves messages.
+    UniqueKernelHandle m_hookThread;
+    DWORD m_hookThreadId = 0;
+    UniqueKernelHandle m_hookReady;                // set by the hook's thread once it has hooked
+    UniqueKernelHandle m_uiThread;                 // the thread that called Start, for HaltForCrash
     ProcessPathCache m_programPaths;
     // What never changes in a window's life, kept from one safe-mode sweep to the next, so that a
     // sweep asks each window only what can change. Only the sweeping thread uses it.
@@ -88,5 +100,6 @@ private:
     };
     std::unordered_map<HWND, SweptWindow> m_sweptWindows;
     DWORD m_sweepNumber = 0;
-    HungWindowGate m_hungWindows{OnWindowAnswered, reinterpret_cast<ULONG_PTR>(this)};
+    // Replaced after a worker had to be terminated: it may have died holding the gate's lock.
+    std::unique_ptr<HungWindowGate> m_hungWindows;
 };

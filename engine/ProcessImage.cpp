@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "LazyProc.h"
+#include "UniqueHandle.h"
 
 namespace {
 
@@ -29,12 +30,25 @@ bool MapDevicePathToDrive(wchar_t (&path)[kPathCapacity], const wchar_t* drive,
     return true;
 }
 
-void GetProcessImagePath(HANDLE process, wchar_t (&path)[kPathCapacity])
+void GetProcessImagePath(DWORD processId, wchar_t (&path)[kPathCapacity])
 {
     path[0] = L'\0';
-    if (GetModuleFileNameExW(process, nullptr, path, kPathCapacity - 1) != 0)
+    if (processId == 0)
+        return;
+    // Also for 64-bit programs seen from a 32-bit one, protected processes, and programs on
+    // shares or on volumes without a drive letter, where the steps below find nothing.
+    UniqueKernelHandle limited(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    DWORD length = kPathCapacity - 1;
+    if (limited && QueryFullProcessImageNameW(limited.get(), 0, path, &length) && length > 0)
         return;
     path[0] = L'\0';
+    UniqueKernelHandle full(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (full && GetModuleFileNameExW(full.get(), nullptr, path, kPathCapacity - 1) != 0)
+        return;
+    path[0] = L'\0';
+    const HANDLE process = full ? full.get() : limited.get();
+    if (!process)
+        return;
     auto getImageFileName = g_getProcessImageFileName.Get();
     if (!getImageFileName || getImageFileName(process, path, kPathCapacity - 1) == 0) {
         path[0] = L'\0';

@@ -23,10 +23,11 @@ void ProcessPathCache::Lookup(DWORD processId, wchar_t (&path)[kPathCapacity])
     // Looked up outside the lock: reading another process's memory is slow, and the other
     // thread must not wait for it. Both threads may then add the same process; the second
     // entry is never found and ages out.
-    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    // Enough to keep the id from going to another process, and to see when the process ends.
+    UniqueKernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process)
         return;
-    GetProcessImagePath(process.get(), path);
+    GetProcessImagePath(processId, path);
     // A process that is still starting may not have its path yet: ask again next time.
     if (!path[0])
         return;

@@ -5,6 +5,24 @@
 class HungWindowGate;
 
 // The layered-window mechanics under the engine's rules, free of any engine state.
+//
+// Other programs' windows are theirs. Paneveil marks every window it changes, on the window
+// itself, so that any later process (a start after a crash, /restore) can tell its own changes
+// from those of the window's program and give back exactly what was there:
+//
+//   window property "PV_MARK", its handle value (in the low 18 bits, the same from 32- and
+//   64-bit processes):
+//     bits 0-7    the alpha the window had before (255 when Paneveil added WS_EX_LAYERED)
+//     bits 8-15   the alpha Paneveil set last
+//     bit  16     Paneveil added WS_EX_LAYERED
+//     bit  17     set in every mark, so that no mark reads as "no property"
+//   the value of bit 18 alone is not a mark but a note: the window's program took the window
+//   back (changed its alpha or its layering after Paneveil). It is left alone until a restore
+//   takes the note away.
+//
+// Only marked windows are ever restored. A marked window whose alpha is no longer the one
+// Paneveil set is its program's again: the mark goes and nothing is changed. "PROP_PANEVEIL"
+// keeps the alpha Paneveil set last only where GetLayeredWindowAttributes is missing.
 
 constexpr uint8_t kMaxTransparencyWithoutSuperTrans = 80;
 
@@ -12,11 +30,36 @@ constexpr uint8_t kMaxTransparencyWithoutSuperTrans = 80;
 // super-trans mode is on, a percentage above 99 read as 40, 0 = opaque (255).
 uint8_t AlphaForTransparency(uint8_t percentage, bool superTransMode);
 
-// Gives a top-level window `alpha`, or makes it opaque again (restore). A window that uses a
-// colour key is left alone, and one that already has the alpha is not touched. True if the
-// window was changed or already had the alpha; false if it was left alone. With a gate, the
-// style of a window whose thread does not answer is not changed (the gate comes back to it).
-bool ApplyWindowAlpha(HWND window, BYTE alpha, bool restore, HungWindowGate* gate = nullptr);
+struct WindowMark {
+    bool addedLayered;
+    BYTE alphaBefore;
+    BYTE alphaSet;
+};
+enum class MarkState { None, Marked, LeftAlone };
+MarkState ReadMark(HWND window, WindowMark* mark = nullptr);
+void WriteMark(HWND window, const WindowMark& mark);
+
+// Gives a top-level window `alpha`. A window its own program layered (WS_EX_LAYERED, LWA_ALPHA
+// below 255) is passed by unless `overOwnAlpha` (a filter names it); one that uses a colour key
+// or per-pixel alpha, or that its program took back, is always left alone; one that has the alpha
+// already is not touched. True if the window was changed or already had the alpha; false if it
+// was left alone or its change is still to come. With a gate, a style change of another thread's
+// window is made by the gate; without, here.
+bool ApplyWindowAlpha(HWND window, BYTE alpha, bool overOwnAlpha, HungWindowGate* gate);
+
+// Gives back what a marked window had (its old alpha, or no WS_EX_LAYERED if Paneveil added it)
+// and removes the mark; an unmarked window is not touched. True if the window was restored;
+// false if there was nothing to restore or the style change is still to come (with a gate).
+bool RestoreMarkedWindow(HWND window, HungWindowGate* gate);
+// Restores every marked top-level window that is visible or layered. Needs no program path, no
+// filter and no engine state.
+void RestoreMarkedWindows(HungWindowGate* gate);
+// For a dying process: every marked window gets its old alpha back at once, without any call
+// that waits for another thread; no lock, no allocation. A window Paneveil layered stays layered,
+// drawn opaque, with its mark, for a later restore to take the style away.
+void RestoreMarkedWindowsWithoutWaiting();
+// Looks the system functions up ahead, so that the call above never enters the loader.
+void PrepareWindowRestore();
 
 // Desktop and tooltip windows, which never take the global transparency.
 bool IsExcludedWindowClass(const wchar_t* className);

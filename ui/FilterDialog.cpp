@@ -121,11 +121,7 @@ void FilterDialog::OnWindowPicked(HWND window)
     wchar_t buffer[kPathCapacity] = {};
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId != 0) {
-        UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-        if (process)
-            GetProcessImagePath(process.get(), buffer);
-    }
+    GetProcessImagePath(processId, buffer);
     scope.m_programPath = buffer;
     buffer[0] = L'\0';
     if (::GetWindowTextW(window, buffer, kPathCapacity - 1) == 0)

@@ -44,7 +44,8 @@ protected:
         RemoveRunningAtom();
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
     }
-    static void WriteDataFile(const std::function<void(Settings&)>& change)
+    static void WriteDataFile(const std::function<void(Settings&)>& change, const wchar_t* filter = nullptr,
+                              uint8_t transparency = 0)
     {
         Settings settings;
         settings.Reset();
@@ -52,6 +53,7 @@ protected:
         settings.hotkeyModifiers = HOTKEYF_CONTROL | HOTKEYF_SHIFT;
         change(settings);
         FilterList filters;
+        ASSERT_TRUE(!filter || filters.AddFilter(filter, transparency));
         ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, filters));
     }
     static Settings ReadSettings()
@@ -84,6 +86,12 @@ protected:
     }
     static void PressHotkey() { PressKeys({VK_CONTROL, VK_SHIFT, VK_F11}); }
     bool TargetReaches(int alpha) { return m_helper.WaitForAlpha(m_target, alpha); }
+    // Once the target has been hidden and shown again, every event raised before has been handled.
+    bool SyncTarget() { return m_helper.Hide(m_target), TargetReaches(kOpaque) && (m_helper.Show(m_target), TargetReaches(kAlpha40)); }
+    LRESULT Helper(const wchar_t* command, HWND window, const std::wstring& more)
+    {
+        return m_helper.Command(std::wstring(command) + L"\t" + HelperProcess::Argument(window) + L"\t" + more);
+    }
 
     // Starts the program and waits until its window shows, or with the switch ("/b") until its
     // engine has reached the target.

@@ -6,13 +6,19 @@
 //   child <parent>                          -> a visible child window
 //   show|hide <hwnd> [quiet|layer]          -> ShowWindow and, unless quiet, the window event Windows
 //                                              would raise, or instead alpha 153 set by the helper
-//                                              itself; the show's time (the low 32 bits of
-//                                              QueryPerformanceCounter)
+//                                              itself; the time before the show (the low 32 bits
+//                                              of QueryPerformanceCounter)
 //   notify <hwnd> <event> <object> <child>  -> a raw NotifyWinEvent
 //   alpha <hwnd>                            -> -1 not layered, -2 layered otherwise than with
 //                                              LWA_ALPHA alone, else the alpha
-//   hang <ms> [<hwnd>]                      -> the windows stop answering for a while, right
-//                                              after the window is shown as by "show"
+//   hang <ms> [<hwnd> [once]]               -> the windows stop answering for a while, right
+//                                              after the window is shown as by "show"; with once,
+//                                              only after they have answered one WM_NULL
+//   busy <ms> <hwnd> toolwindow|ulw         -> shows the window as by "show", stops answering for
+//                                              a while, then gives it WS_EX_TOOLWINDOW and
+//                                              WS_EX_TRANSPARENT, or per-pixel alpha
+//   layer <hwnd> <alpha>                    -> its own WS_EX_LAYERED and LWA_ALPHA <alpha>
+//   ulw <hwnd>                              -> nonzero when UpdateLayeredWindow succeeds
 //   stream <count> <ms>                     -> a "PvStream" window every <ms>, each shown by a
 //                                              new thread of its own
 //   destroy <hwnd>                          -> nonzero when destroyed
@@ -26,15 +32,44 @@
 
 namespace {
 
-constexpr UINT kHang = WM_APP + 1;
+constexpr UINT kHang = WM_APP + 1, kBusy = WM_APP + 2;
 HWND g_commandWindow = nullptr;
+HWND g_answerOnce = nullptr, g_busy = nullptr;
+DWORD g_hangMilliseconds = 0;
+
+LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NULL && window == g_answerOnce) {
+        g_answerOnce = nullptr;
+        ReplyMessage(0);
+        Sleep(g_hangMilliseconds);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool UpdateLayered(HWND window)
+{
+    const HDC memory = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 50, 50, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(memory, bitmap);
+    SIZE size{50, 50};
+    POINT origin{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const BOOL updated = bits && UpdateLayeredWindow(window, nullptr, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return updated;
+}
 
 HWND Window(const std::wstring& text)
 {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(text.c_str(), nullptr, 10)));
 }
 
-void RegisterClassOnce(const std::wstring& name, WNDPROC procedure = DefWindowProcW)
+void RegisterClassOnce(const std::wstring& name, WNDPROC procedure = HelperWindowProc)
 {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = procedure;
@@ -88,9 +123,9 @@ LRESULT Run(const std::vector<std::wstring>& f)
     }
     if (command == L"show" || command == L"hide") {
         const bool show = command == L"show";
-        ShowWindow(window, show ? SW_SHOWNOACTIVATE : SW_HIDE);
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
+        ShowWindow(window, show ? SW_SHOWNOACTIVATE : SW_HIDE);
         if (f.size() >= 3 && f[2] == L"layer") {
             SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
             SetLayeredWindowAttributes(window, 0, 153, LWA_ALPHA);
@@ -111,12 +146,24 @@ LRESULT Run(const std::vector<std::wstring>& f)
             return -1;
         return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && flags == LWA_ALPHA ? alpha : -2;
     }
-    if (command == L"hang") {
-        if (f.size() >= 3)
+    if (command == L"hang" || command == L"busy") {
+        const HWND shown = f.size() >= 3 ? Window(f[2]) : nullptr;
+        g_hangMilliseconds = std::stoul(f[1]);
+        if (f.size() >= 4 && f[3] == L"once")
+            g_answerOnce = shown;
+        if (shown)
             Run({L"show", f[2]});
-        PostMessageW(g_commandWindow, kHang, std::stoul(f[1]), 0);
+        g_busy = shown;
+        if (!g_answerOnce)
+            PostMessageW(g_commandWindow, command == L"busy" ? kBusy : kHang, g_hangMilliseconds, f.size() >= 4 && f[3] == L"ulw");
         return 0;
     }
+    if (command == L"layer" && f.size() >= 3) {
+        SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+        return SetLayeredWindowAttributes(window, 0, BYTE(std::stoul(f[2])), LWA_ALPHA);
+    }
+    if (command == L"ulw")
+        return UpdateLayered(window);
     if (command == L"stream" && f.size() >= 3) {
         const UINT_PTR parameter = MAKELONG(std::stoul(f[1]), std::stoul(f[2]));
         CloseHandle(CreateThread(nullptr, 0, StreamThread, reinterpret_cast<LPVOID>(parameter), 0, nullptr));
@@ -137,8 +184,14 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             fields.push_back(field);
         return Run(fields);
     }
-    if (message == kHang)
+    if (message == kHang || message == kBusy)
         Sleep(static_cast<DWORD>(wParam));
+    if (message == kBusy) {
+        const LONG added = lParam ? WS_EX_LAYERED : WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | added);
+        if (lParam)
+            UpdateLayered(g_busy);
+    }
     if (message == WM_CLOSE)
         PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);

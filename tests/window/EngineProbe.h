@@ -8,4 +8,5 @@ public:
     static HANDLE WorkerThread(const Engine& engine) { return engine.workerThread.load(); }
     static bool TimerRuns(const Engine& engine) { return engine.safeModeTimer != 0; }
     static UINT WindowMessage(const Engine& engine) { return engine.windowMessage; }
+    static HANDLE HookThread(const Engine& engine) { return engine.m_hookThread.get(); }
 };

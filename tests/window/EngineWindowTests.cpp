@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EngineProbe.h"
 #include "HelperProcess.h"
 #include "ImportPatch.h"
+#include "PVDLL.h"
 #include "RunningAtom.h"
 
 namespace {
@@ -178,11 +180,15 @@ HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_
     return nullptr;
 }
 
-// An engine that could not start its worker is not running: nothing may mark it as running (the
-// next start would offer safe mode) or leave windows translucent that Stop would never restore.
-TEST_F(EngineWindows, AWorkerThatCannotBeCreatedLeavesNoAtomAndNoWindowChanged)
+BOOL WINAPI FailingSetLayered(HWND, COLORREF, BYTE, DWORD) { return FALSE; }
+
+// A call that fails leaves no window changed. An engine that could not start its worker is not
+// running: nothing may mark it as running (the next start would offer safe mode) or leave windows
+// translucent that Stop would never restore. A layered window without attributes is not drawn at
+// all: a style added for an alpha that could not be set goes again, and so does the mark.
+TEST_F(EngineWindows, AFailedCallLeavesNoWindowChangedAndNoAtom)
 {
-    const HWND window = Shown(L"PvPlain", L"no worker");
+    const HWND window = Shown(L"PvPlain", L"failing");
     {
         ImportPatch failing(L"kernel32.dll", "CreateThread", reinterpret_cast<const void*>(&FailingCreateThread));
         ASSERT_TRUE(failing.Installed());
@@ -191,6 +197,11 @@ TEST_F(EngineWindows, AWorkerThatCannotBeCreatedLeavesNoAtomAndNoWindowChanged)
     EXPECT_FALSE(m_engine.IsRunning());
     EXPECT_FALSE(IsRunningAtomPresent());
     EXPECT_EQ(m_helper.Alpha(window), kUntouched);
+    ImportPatch failing(L"user32.dll", "SetLayeredWindowAttributes", reinterpret_cast<const void*>(&FailingSetLayered));
+    ASSERT_TRUE(failing.Installed());
+    EXPECT_FALSE(m_engine.SetWindowTransparency(window, 40));
+    EXPECT_EQ(m_helper.Alpha(window), kUntouched);
+    EXPECT_EQ(GetPropW(window, L"PV_MARK"), nullptr);
 }
 
 int g_getTextCalls = 0;
@@ -253,8 +264,9 @@ TEST_F(EngineWindows, WindowsShownWhileTheEngineStartsAreNeverMissed)
     EXPECT_EQ(missed, 0);
 }
 
-// A program whose window thread stops answering right after showing a window holds up neither the
-// windows of other programs nor a Stop; its windows are dealt with once it answers again.
+// A program whose window thread answers the engine's question once and then stops answering, right
+// after showing a window, holds up neither the windows of other programs nor a Stop; its windows are
+// dealt with once it answers again.
 TEST_F(EngineWindows, AProgramThatStopsAnsweringHoldsUpNoOneAndIsServedLater)
 {
     HelperProcess other;
@@ -264,7 +276,7 @@ TEST_F(EngineWindows, AProgramThatStopsAnsweringHoldsUpNoOneAndIsServedLater)
     ASSERT_TRUE(m_helper.WaitForAlpha(first, 153));
     DWORD_PTR result = 0;
     const auto hangs = [&] { return !SendMessageTimeoutW(first, WM_NULL, 0, 0, SMTO_BLOCK, 20, &result); };
-    m_helper.Command(L"hang\t1500\t" + HelperProcess::Argument(late));
+    m_helper.Command(L"hang\t1500\t" + HelperProcess::Argument(late) + L"\tonce");
     ASSERT_TRUE(WaitFor(hangs));
     EXPECT_GE(other.ShowAndWait(answering, 153, 1000), 0);
     EXPECT_TRUE(hangs());
@@ -277,9 +289,96 @@ TEST_F(EngineWindows, AProgramThatStopsAnsweringHoldsUpNoOneAndIsServedLater)
     EXPECT_EQ(other.Alpha(answering), kUntouched);
     BYTE alpha = 0;   // opaque at once, though still layered
     EXPECT_TRUE(GetLayeredWindowAttributes(first, nullptr, &alpha, nullptr) && alpha == 255);
-    // The answers reach this thread while it pumps its messages.
+    // The style goes once the program answers again.
     EXPECT_TRUE(m_helper.WaitForAlpha(first, kUntouched));
     EXPECT_TRUE(m_helper.WaitForAlpha(late, kUntouched));
+}
+
+DWORD g_hookedOn = 0, g_unhookedOn = 0;
+PV_HookFunction g_hook = nullptr;
+PV_UnhookFunction g_unhook = nullptr;
+HWINEVENTHOOK __cdecl RecordingHook(DWORD thread, UINT message) { return g_hookedOn = GetCurrentThreadId(), g_hook(thread, message); }
+BOOL __cdecl RecordingUnhook() { return g_unhookedOn = GetCurrentThreadId(), g_unhook(); }
+
+// Events that the system delivers out of context go to the thread that set the hook: neither this
+// (the user-interface) thread nor the worker, but one of the engine's own that only pumps messages.
+TEST_F(EngineWindows, TheHookIsSetAndRemovedByAThreadOfItsOwn)
+{
+    ImportPatch hook(L"PVDLL.dll", "PV_Hook", reinterpret_cast<const void*>(&RecordingHook));
+    ImportPatch unhook(L"PVDLL.dll", "PV_Unhook", reinterpret_cast<const void*>(&RecordingUnhook));
+    g_hook = hook.Original<PV_HookFunction>();
+    g_unhook = unhook.Original<PV_UnhookFunction>();
+    ASSERT_TRUE(hook.Installed() && unhook.Installed());
+    ASSERT_TRUE(m_engine.Start());
+    const DWORD hookThread = GetThreadId(EngineProbe::HookThread(m_engine));
+    EXPECT_EQ(g_hookedOn, hookThread);
+    EXPECT_NE(hookThread, EngineProbe::WorkerThreadId(m_engine));
+    EXPECT_GE(m_helper.ShowAndWait(m_helper.Create(L"PvPlain", L"hooked"), 153, 3000), 0);
+    m_engine.Stop();
+    EXPECT_EQ(g_unhookedOn, hookThread);
+}
+
+DWORD WINAPI RunEngineUntilQuit(LPVOID parameter)
+{
+    auto& [engine, started] = *static_cast<std::pair<Engine*, HANDLE>*>(parameter);
+    engine->Start();
+    SetEvent(started);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return engine->Stop();
+}
+
+// Whichever thread crashes, no other engine thread may go on to make a window translucent behind
+// the last restore: the user-interface thread (a timer tick) as little as the worker or the hook's.
+TEST_F(EngineWindows, ACrashFreezesEveryEngineThreadButTheCrashingOne)
+{
+    UniqueKernelHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::pair<Engine*, HANDLE> shared{&m_engine, started.get()};
+    UniqueKernelHandle uiThread(CreateThread(nullptr, 0, RunEngineUntilQuit, &shared, 0, nullptr));
+    ASSERT_EQ(WaitForSingleObject(started.get(), 10000), WAIT_OBJECT_0);
+    m_engine.HaltForCrash();
+    for (HANDLE thread : {uiThread.get(), EngineProbe::WorkerThread(m_engine), EngineProbe::HookThread(m_engine)})
+        EXPECT_EQ(ResumeThread(thread), 1u);
+    PostThreadMessageW(GetThreadId(uiThread.get()), WM_QUIT, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(uiThread.get(), 10000), WAIT_OBJECT_0);
+}
+
+decltype(&WriteFile) g_writeFile = nullptr;
+HANDLE g_writeMayGoOn = nullptr;
+volatile bool g_writeHeld = false;
+
+BOOL WINAPI SlowWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    // A filter's record is written under the list's lock.
+    if (size == sizeof(FilterRecord) && (g_writeHeld = true))
+        WaitForSingleObject(g_writeMayGoOn, 30000);
+    return g_writeFile(file, data, size, written, overlapped);
+}
+
+DWORD WINAPI Save(LPVOID engine) { return static_cast<Engine*>(engine)->SaveDataFile(); }
+
+// A worker that has not ended within the limit is terminated, and it may die holding the filters'
+// lock (here a save holds it while the worker waits for it): the restore that follows needs none.
+TEST_F(EngineWindows, StopRestoresWithoutTheLocksOfATerminatedWorker)
+{
+    const HWND window = Shown(L"PvPlain", L"behind a stuck worker");
+    ASSERT_TRUE(m_engine.Start());
+    ASSERT_TRUE(m_helper.WaitForAlpha(window, 153));
+    ImportPatch write(L"kernel32.dll", "WriteFile", reinterpret_cast<const void*>(&SlowWriteFile));
+    g_writeFile = write.Original<decltype(&WriteFile)>();
+    UniqueKernelHandle mayGoOn(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_writeMayGoOn = mayGoOn.get();
+    ASSERT_TRUE(write.Installed());
+    UniqueKernelHandle saver(CreateThread(nullptr, 0, Save, &m_engine, 0, nullptr));
+    ASSERT_TRUE(WaitFor([] { return g_writeHeld; }));   // with the lock
+    ASSERT_TRUE(PostThreadMessageW(EngineProbe::WorkerThreadId(m_engine), EngineProbe::WindowMessage(m_engine),
+                                   reinterpret_cast<WPARAM>(window), 0));
+    m_engine.Stop();
+    EXPECT_EQ(WaitForSingleObject(saver.get(), 0), WAIT_TIMEOUT) << "Stop waited for the lock";
+    EXPECT_EQ(m_helper.Alpha(window), 255);
+    SetEvent(mayGoOn.get());
+    EXPECT_EQ(WaitForSingleObject(saver.get(), 10000), WAIT_OBJECT_0);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Engine.h"
+#include "ImportPatch.h"
 #include "ProcessImage.h"
 #include "TestSupport.h"
 #include "WindowAlpha.h"
@@ -88,14 +89,26 @@ TEST(AutoStart, TheValueQuotesPathsWithBlanksNeverCutsThemAndIsWrittenAndDeleted
     }
 }
 
-// The engine's tests reach the module list of a process opened with full access; with limited
-// access there is only the NT device path to map.
-TEST(GetProcessImagePath, MapsTheDevicePathOfAProcessOpenedWithLimitedAccess)
+decltype(&OpenProcess) g_openProcess = nullptr;
+
+HANDLE WINAPI OpenProcessRefusingMemoryReads(DWORD access, BOOL inherit, DWORD processId)
+{
+    return access & PROCESS_VM_READ ? nullptr : g_openProcess(access, inherit, processId);
+}
+
+DWORD WINAPI NoDosDevice(LPCWSTR, LPWSTR, DWORD) { return 0; }
+
+// A protected process refuses PROCESS_VM_READ, and a program on a share or on a volume without a
+// drive letter has no device to map: the path must still be found.
+TEST(GetProcessImagePath, FindsTheProgramOfAProtectedProcessWithoutADriveLetter)
 {
     wchar_t expected[kPathCapacity] = {}, path[kPathCapacity];
     ASSERT_NE(GetModuleFileNameW(nullptr, expected, kPathCapacity), 0u);
-    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetCurrentProcessId()));
-    GetProcessImagePath(process.get(), path);
+    ImportPatch open(L"kernel32.dll", "OpenProcess", reinterpret_cast<const void*>(&OpenProcessRefusingMemoryReads));
+    ImportPatch devices(L"kernel32.dll", "QueryDosDeviceW", reinterpret_cast<const void*>(&NoDosDevice));
+    g_openProcess = open.Original<decltype(&OpenProcess)>();
+    ASSERT_TRUE(open.Installed() && devices.Installed());
+    GetProcessImagePath(GetCurrentProcessId(), path);
     EXPECT_EQ(CompareStringOrdinal(path, -1, expected, -1, TRUE), CSTR_EQUAL) << path;
 }
 
