@@ -32,9 +32,9 @@
 
 namespace {
 
-constexpr UINT kHang = WM_APP + 1, kBusy = WM_APP + 2;
+constexpr UINT kHang = WM_APP + 1;
 HWND g_commandWindow = nullptr;
-HWND g_answerOnce = nullptr, g_busy = nullptr;
+HWND g_answerOnce = nullptr;
 DWORD g_hangMilliseconds = 0;
 
 LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -153,9 +153,18 @@ LRESULT Run(const std::vector<std::wstring>& f)
             g_answerOnce = shown;
         if (shown)
             Run({L"show", f[2]});
-        g_busy = shown;
+        if (command == L"busy") {
+            // Busy inside this command, not from a posted message: the engine's question, sent
+            // while the window is shown, must wait until the style has changed (a posted message
+            // would come after it).
+            Sleep(g_hangMilliseconds);
+            const bool perPixel = f.size() >= 4 && f[3] == L"ulw";
+            SetWindowLongW(shown, GWL_EXSTYLE, GetWindowLongW(shown, GWL_EXSTYLE) |
+                                                   (perPixel ? WS_EX_LAYERED : WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT));
+            return perPixel ? UpdateLayered(shown) : 1;
+        }
         if (!g_answerOnce)
-            PostMessageW(g_commandWindow, command == L"busy" ? kBusy : kHang, g_hangMilliseconds, f.size() >= 4 && f[3] == L"ulw");
+            PostMessageW(g_commandWindow, kHang, g_hangMilliseconds, 0);
         return 0;
     }
     if (command == L"layer" && f.size() >= 3) {
@@ -184,14 +193,8 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             fields.push_back(field);
         return Run(fields);
     }
-    if (message == kHang || message == kBusy)
+    if (message == kHang)
         Sleep(static_cast<DWORD>(wParam));
-    if (message == kBusy) {
-        const LONG added = lParam ? WS_EX_LAYERED : WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
-        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | added);
-        if (lParam)
-            UpdateLayered(g_busy);
-    }
     if (message == WM_CLOSE)
         PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
