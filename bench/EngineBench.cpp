@@ -89,7 +89,9 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
             const double sample = FloorSample(helper, (*floorWindows)[i]);
             if (sample >= 0)
                 floor->push_back(sample);
-            engine.ProcessWindow((*floorWindows)[i], true);
+            // Its own layering, which no restore of the engine touches: taken away as the helper's.
+            SetWindowLongW((*floorWindows)[i], GWL_EXSTYLE,
+                           GetWindowLongW((*floorWindows)[i], GWL_EXSTYLE) & ~WS_EX_LAYERED);
         }
         WaitFor([] { return false; }, wait);
         // The worker meets the foreground event just before the show's.

@@ -49,16 +49,13 @@ TEST_F(EndToEnd, RestoreSwitchWaitsForTheRunningInstanceThenMendsAKilledOne)
 }
 
 // Windows whose own program layered them: an overlay at 0 and a window at its own 200 are passed by,
-// met by the start's sweep or shown later; one layered at 255 is opaque and takes the global 40%; a
+// met by the start's sweep or shown again later; one layered at 255 is opaque and takes the global 40%; a
 // filter (20%) reaches one at its own 220. A hide, Exit, and a kill followed by /restore give each
 // back exactly what it had, still layered; only a window that Paneveil layered loses the style.
 TEST_F(EndToEnd, WindowsTheirProgramLayeredKeepOrGetBackExactlyWhatTheyHad)
 {
     WriteDataFile([](Settings&) {}, L"Own 220", 20);
-    const struct {
-        const wchar_t* title;
-        int own, running;
-    } windows[] = {{L"overlay", 0, 0}, {L"own 200", 200, 200}, {L"own 255", 255, kAlpha40}, {L"Own 220", 220, kAlpha20}};
+    const struct { const wchar_t* title; int own, running; } windows[] = {{L"overlay", 0, 0}, {L"own 200", 200, 200}, {L"own 255", 255, kAlpha40}, {L"Own 220", 220, kAlpha20}};
     std::vector<HWND> shown;
     for (const auto& w : windows) {
         shown.push_back(m_helper.Create(L"PvOwnLayered", w.title));
@@ -66,27 +63,24 @@ TEST_F(EndToEnd, WindowsTheirProgramLayeredKeepOrGetBackExactlyWhatTheyHad)
         m_helper.Show(shown.back());
     }
     const auto expectAlphas = [&](bool running) {
-        for (size_t i = 0; i < shown.size(); ++i)
-            EXPECT_EQ(m_helper.Alpha(shown[i]), running ? windows[i].running : windows[i].own) << i << " " << running;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const int alpha = running ? windows[i].running : windows[i].own;
+            EXPECT_TRUE(m_helper.WaitForAlpha(shown[i], alpha)) << i << ": " << m_helper.Alpha(shown[i]) << " for " << alpha;
+        }
     };
     for (const bool kill : {false, true}) {
         SCOPED_TRACE(kill ? "kill, /restore" : "Exit");
         PaneveilProcess paneveil, restore;
         const HWND main = Start(paneveil, true);
         ASSERT_NE(main, nullptr);
-        const HWND late = m_helper.Create(L"PvOwnLayered", L"late overlay");
-        Helper(L"layer", late, L"0");
-        m_helper.Show(late);
-        ASSERT_TRUE(SyncTarget());
         expectAlphas(true);
-        for (HWND window : shown)
-            m_helper.Hide(window);
-        ASSERT_TRUE(SyncTarget());
-        expectAlphas(false);
-        for (HWND window : shown)
-            m_helper.Show(window);
-        ASSERT_TRUE(SyncTarget());
-        expectAlphas(true);
+        // Met again by the hook: hidden, then shown while Paneveil runs.
+        for (const bool show : {false, true}) {
+            for (HWND window : shown)
+                show ? m_helper.Show(window) : m_helper.Hide(window);
+            ASSERT_TRUE(SyncTarget());
+            expectAlphas(show);
+        }
         if (kill) {
             paneveil.Kill();
             ASSERT_TRUE(restore.Start(L"/restore") && restore.WaitForExit());
@@ -95,9 +89,7 @@ TEST_F(EndToEnd, WindowsTheirProgramLayeredKeepOrGetBackExactlyWhatTheyHad)
             ASSERT_TRUE(paneveil.WaitForExit());
         }
         expectAlphas(false);
-        EXPECT_EQ(m_helper.Alpha(late), 0);
         EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
-        m_helper.Destroy(late);
     }
 }
 
@@ -108,12 +100,11 @@ TEST_F(EndToEnd, WhatAProgramSetsItselfIsKept)
 {
     PaneveilProcess paneveil, restore;
     ASSERT_NE(Start(paneveil, true), nullptr);
-    Helper(L"layer", m_target, L"180");
     const HWND styled = m_helper.Create(L"PvBusy", L"styled"), perPixel = m_helper.Create(L"PvBusy", L"per-pixel");
     Helper(L"busy\t30", styled, L"toolwindow");
     Helper(L"busy\t30", perPixel, L"ulw");
-    const HWND marker = m_helper.Create(L"PvPlain", L"after both");
-    EXPECT_GE(m_helper.ShowAndWait(marker, kAlpha40, 3000), 0);
+    ASSERT_TRUE(SyncTarget());
+    Helper(L"layer", m_target, L"180");
     const LONG both = WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
     EXPECT_EQ(m_helper.Alpha(styled), kAlpha40);
     EXPECT_EQ(GetWindowLongW(styled, GWL_EXSTYLE) & both, both);

@@ -34,9 +34,9 @@
 
 namespace {
 
-constexpr UINT kHang = WM_APP + 1, kBusy = WM_APP + 2;
+constexpr UINT kHang = WM_APP + 1;
 HWND g_commandWindow = nullptr;
-HWND g_answerOnce = nullptr, g_busy = nullptr;
+HWND g_answerOnce = nullptr;
 DWORD g_hangMilliseconds = 0;
 LONG g_wheels = 0;
 
@@ -53,20 +53,18 @@ LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 bool UpdateLayered(HWND window)
 {
-    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    const HDC memory = CreateCompatibleDC(nullptr);
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), 50, 50, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
+    SelectObject(memory, bitmap);
     SIZE size{50, 50};
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const BOOL updated = bits && UpdateLayeredWindow(window, screen, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
+    const BOOL updated = bits && UpdateLayeredWindow(window, nullptr, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
     return updated;
 }
 
@@ -159,10 +157,18 @@ LRESULT Run(const std::vector<std::wstring>& f)
             g_answerOnce = shown;
         if (shown)
             Run({L"show", f[2]});
-        if (command == L"busy")
-            g_busy = shown;
+        if (command == L"busy") {
+            // Busy inside this command, not from a posted message: the engine's question, sent
+            // while the window is shown, must wait until the style has changed (a posted message
+            // would come after it).
+            Sleep(g_hangMilliseconds);
+            const bool perPixel = f.size() >= 4 && f[3] == L"ulw";
+            SetWindowLongW(shown, GWL_EXSTYLE, GetWindowLongW(shown, GWL_EXSTYLE) |
+                                                   (perPixel ? WS_EX_LAYERED : WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT));
+            return perPixel ? UpdateLayered(shown) : 1;
+        }
         if (!g_answerOnce)
-            PostMessageW(g_commandWindow, command == L"busy" ? kBusy : kHang, g_hangMilliseconds, f.size() >= 4 && f[3] == L"ulw");
+            PostMessageW(g_commandWindow, kHang, g_hangMilliseconds, 0);
         return 0;
     }
     if (command == L"layer" && f.size() >= 3) {
@@ -199,14 +205,8 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             fields.push_back(field);
         return Run(fields);
     }
-    if (message == kHang || message == kBusy)
+    if (message == kHang)
         Sleep(static_cast<DWORD>(wParam));
-    if (message == kBusy && lParam) {
-        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | WS_EX_LAYERED);
-        UpdateLayered(g_busy);
-    } else if (message == kBusy) {
-        SetWindowLongW(g_busy, GWL_EXSTYLE, GetWindowLongW(g_busy, GWL_EXSTYLE) | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT);
-    }
     if (message == WM_CLOSE)
         PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);

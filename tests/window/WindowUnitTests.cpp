@@ -93,28 +93,17 @@ decltype(&OpenProcess) g_openProcess = nullptr;
 
 HANDLE WINAPI OpenProcessRefusingMemoryReads(DWORD access, BOOL inherit, DWORD processId)
 {
-    if (access & PROCESS_VM_READ) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    return g_openProcess(access, inherit, processId);
+    return access & PROCESS_VM_READ ? nullptr : g_openProcess(access, inherit, processId);
 }
 
-DWORD WINAPI NoDosDevice(LPCWSTR, LPWSTR, DWORD)
-{
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return 0;
-}
+DWORD WINAPI NoDosDevice(LPCWSTR, LPWSTR, DWORD) { return 0; }
 
 // A protected process refuses PROCESS_VM_READ, and a program on a share or on a volume without a
-// drive letter has no device to map: the path must still be found, as it is without either.
+// drive letter has no device to map: the path must still be found.
 TEST(GetProcessImagePath, FindsTheProgramOfAProtectedProcessWithoutADriveLetter)
 {
     wchar_t expected[kPathCapacity] = {}, path[kPathCapacity];
     ASSERT_NE(GetModuleFileNameW(nullptr, expected, kPathCapacity), 0u);
-    GetProcessImagePath(GetCurrentProcessId(), path);
-    EXPECT_EQ(CompareStringOrdinal(path, -1, expected, -1, TRUE), CSTR_EQUAL) << path;
-
     ImportPatch open(L"kernel32.dll", "OpenProcess", reinterpret_cast<const void*>(&OpenProcessRefusingMemoryReads));
     ImportPatch devices(L"kernel32.dll", "QueryDosDeviceW", reinterpret_cast<const void*>(&NoDosDevice));
     g_openProcess = open.Original<decltype(&OpenProcess)>();
