@@ -16,8 +16,6 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 constexpr wchar_t kNotifyClass[] = L"PvEngineNotify";
 constexpr UINT kWheelMessage = WM_APP + 1;   // from the wheel hook: wParam the window, lParam the turn
 constexpr UINT_PTR kWheelSaveTimer = 1;
-// One save per gesture: once the wheel has rested this long.
-constexpr UINT kWheelRestMilliseconds = 500;
 
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
@@ -472,12 +470,15 @@ void Engine::UpdateWheelHook()
 
 // The program's filter is the one the finder's "all windows of this program" writes: its full
 // path. The first notch starts from what the window has now.
-void Engine::OnWheel(HWND window, int wheelDelta)
+void Engine::OnWheel(HWND underMouse, int wheelDelta)
 {
-    if (!m_wheelHook.IsInstalled() || settings.HasPassword() || !IsWindow(window))
+    const HWND window = FrontWindowOf(underMouse);
+    if (!m_wheelHook.IsInstalled() || settings.HasPassword() || !window)
         return;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
+    if (processId == GetCurrentProcessId())
+        return;
     wchar_t path[kPathCapacity] = {};
     m_programPaths.Lookup(processId, path);
     if (!path[0])

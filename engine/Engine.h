@@ -89,7 +89,7 @@ private:
     void CreateNotifyWindow();
     // The wheel hook is set while the option is on and the engine runs.
     void UpdateWheelHook();
-    void OnWheel(HWND window, int wheelDelta);
+    void OnWheel(HWND underMouse, int wheelDelta);
     void SaveAfterWheel();
 
     wchar_t dataFilePath[kPathCapacity] = {};

@@ -1,7 +1,6 @@
 #include "WheelGesture.h"
 
 #include "FilterList.h"
-#include "FrontWindow.h"
 #include "WindowAlpha.h"
 
 namespace {
@@ -13,39 +12,44 @@ constexpr DWORD kThreadWaitMilliseconds = 5000;
 std::atomic<HWND> g_notifyWindow{nullptr};
 std::atomic<UINT> g_message{0};
 std::atomic<const Settings*> g_settings{nullptr};
+// The thread that draws the desktop (the shell's window, and the wallpaper's and the icons'
+// beside it). Asked for again after each gesture rather than in the procedure: a shell started
+// anew meanwhile costs one notch over its desktop, which the engine then leaves alone.
+std::atomic<DWORD> g_desktopThread{0};
+
+// The gesture the procedure is in, on the thread that calls it. A notch at the place of the last
+// one, before the wheel has rested, goes to the same window without asking for it again: finding
+// the window under the mouse is by far the dearest part of the procedure.
+struct Gesture {
+    POINT at{};
+    DWORD lastNotch = 0;      // the message time of the last notch
+    bool started = false;
+    HWND window = nullptr;    // null: the gesture's notches pass
+    int untold = 0;           // the turn taken but not yet posted
+    bool askShell = false;    // a new gesture began: the shell's thread is asked again
+};
+thread_local Gesture t_gesture;
 
 bool Held(int key)
 {
     return (GetAsyncKeyState(key) & 0x8000) != 0;
 }
 
-// The thread that draws the desktop (the shell's window, and the wallpaper's and the icons'
-// beside it), known by the shell's window: asked once per shell rather than a class name per
-// wheel message, for every window call costs the procedure's caller.
-DWORD DesktopThread()
+void AskDesktopThread()
 {
-    static std::atomic<HWND> knownShell{nullptr};
-    static std::atomic<DWORD> knownThread{0};
     const HWND shell = GetShellWindow();
-    if (shell != knownShell.load()) {
-        knownThread = shell ? GetWindowThreadProcessId(shell, nullptr) : 0;
-        knownShell = shell;
-    }
-    return knownThread.load();
+    g_desktopThread = shell ? GetWindowThreadProcessId(shell, nullptr) : 0;
 }
 
-// The top-level window whose program the gesture changes, or null when the wheel message is to
-// pass: no Ctrl+Shift, a password, the desktop, or one of this program's own windows. The cheap
-// tests first: most wheel messages come without Ctrl+Shift.
+// The window under the mouse whose program the gesture changes, or null when its notches are to
+// pass: the desktop, or one of this program's own windows. A child window belongs to the thread
+// of its top-level window; the engine looks that one up.
 HWND GestureWindow(POINT at)
 {
-    const Settings* settings = g_settings.load();
-    if (!settings || settings->HasPassword() || !Held(VK_CONTROL) || !Held(VK_SHIFT))
-        return nullptr;
-    const HWND window = FrontWindowOf(WindowFromPoint(at));
+    const HWND window = WindowFromPoint(at);
     DWORD processId = 0;
     const DWORD threadId = window ? GetWindowThreadProcessId(window, &processId) : 0;
-    if (!threadId || processId == GetCurrentProcessId() || window == GetDesktopWindow() || threadId == DesktopThread())
+    if (!threadId || processId == GetCurrentProcessId() || threadId == g_desktopThread.load())
         return nullptr;
     return window;
 }
@@ -64,17 +68,44 @@ uint8_t WheelStepTransparency(uint8_t current, int wheelDelta, bool superTransMo
     return static_cast<uint8_t>(next > highest ? highest : next);
 }
 
+// The cheap tests first: most messages are no wheel, and most wheel messages come without
+// Ctrl+Shift.
 LRESULT CALLBACK WheelHook::Procedure(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && wParam == WM_MOUSEWHEEL) {
-        const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        if (const HWND window = GestureWindow(mouse->pt)) {
-            const auto delta = static_cast<short>(HIWORD(mouse->mouseData));
-            PostMessageW(g_notifyWindow.load(), g_message.load(), reinterpret_cast<WPARAM>(window), delta);
-            return 1;   // swallowed: the window under the mouse would scroll as well
-        }
+    if (code != HC_ACTION || wParam != WM_MOUSEWHEEL)
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    const Settings* settings = g_settings.load();
+    if (!settings || settings->HasPassword() || !Held(VK_CONTROL) || !Held(VK_SHIFT))
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    Gesture& gesture = t_gesture;
+    if (!gesture.started || gesture.at.x != mouse->pt.x || gesture.at.y != mouse->pt.y
+        || mouse->time - gesture.lastNotch >= kWheelRestMilliseconds) {
+        if (gesture.untold)
+            PostTaken();   // the last gesture's turn, not yet told: it goes to its own window
+        gesture.window = GestureWindow(mouse->pt);
+        gesture.at = mouse->pt;
+        gesture.started = true;
+        gesture.askShell = true;
     }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    gesture.lastNotch = mouse->time;
+    if (!gesture.window)
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    gesture.untold += static_cast<short>(HIWORD(mouse->mouseData));
+    return 1;   // swallowed: the window under the mouse would scroll as well
+}
+
+void WheelHook::PostTaken()
+{
+    Gesture& gesture = t_gesture;
+    if (gesture.untold) {
+        PostMessageW(g_notifyWindow.load(), g_message.load(), reinterpret_cast<WPARAM>(gesture.window), gesture.untold);
+        gesture.untold = 0;
+    }
+    if (gesture.askShell) {
+        gesture.askShell = false;
+        AskDesktopThread();
+    }
 }
 
 DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
@@ -82,13 +113,25 @@ DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
     auto* self = static_cast<WheelHook*>(parameter);
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);   // the queue, for WM_QUIT
+    AskDesktopThread();
     const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, Procedure, GetModuleHandleW(nullptr), 0);
     self->m_hooked = hook != nullptr;
     SetEvent(self->m_ready.get());
     if (!hook)
         return 0;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
+    // The system calls the procedure inside PeekMessageW, which GetMessageW would not leave for a
+    // call alone; the post follows each time it returns.
+    for (bool quit = false; !quit;) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                break;
+            }
+            DispatchMessageW(&msg);
+        }
+        PostTaken();
+    }
     UnhookWindowsHookEx(hook);
     return 0;
 }

@@ -98,8 +98,8 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     EXPECT_TRUE(WaitFor([&] { return FileFilters() == std::vector<std::pair<std::wstring, int>>{{helper, 60}, {L"Elsewhere*", 50}}; }));
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
     Turn(3);
+    Wheel(Centre(m_main), -WHEEL_DELTA);   // Paneveil's own window, before the wheel rests: passed by
     EXPECT_TRUE(Reach(kAlpha45, kAlpha45));
-    Wheel(Centre(m_main), -WHEEL_DELTA);   // Paneveil's own window: passed by
     EXPECT_TRUE(WaitFor([&] { return FileFilters() == std::vector<std::pair<std::wstring, int>>{{helper, 45}, {L"Elsewhere*", 50}}; }));
     CtrlShift(false);
     EXPECT_EQ(Wheels(), 0);
