@@ -64,6 +64,21 @@ int wmain()
         SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 50, &result);
     });
     time("SetWindowLongW(GWL_EXSTYLE)", [](HWND w) { SetWindowLongW(w, GWL_EXSTYLE, GetWindowLongW(w, GWL_EXSTYLE)); });
+    // What the wheel gesture's hook procedure may call.
+    time("WindowFromPoint", [](HWND w) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    });
+    time("GetWindowRect (counted in the line above)", [](HWND w) { RECT r; GetWindowRect(w, &r); });
+    time("GetAncestor(GA_ROOT)", [](HWND w) { GetAncestor(w, GA_ROOT); });
+    time("GetShellWindow", [](HWND) { GetShellWindow(); });
+    time("GetAsyncKeyState", [](HWND) { GetAsyncKeyState(VK_SHIFT); });
+    const HWND own = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    time("PostMessageW to a window of this thread", [own](HWND) { PostMessageW(own, WM_APP, 0, 0); });
+    for (MSG msg; PeekMessageW(&msg, own, WM_APP, WM_APP, PM_REMOVE);) {
+    }
+    DestroyWindow(own);
     time("Engine::ProcessWindow, alpha unchanged", [&](HWND w) { engine.ProcessWindow(w, false); });
     engine.SweepWindows(true);
     for (HWND window : windows)

@@ -52,7 +52,7 @@ double FloorMilliseconds(const std::wstring& path, uint32_t count)
     std::vector<uint8_t> buffer(64 * 1024);
     for (DWORD read = 1; read != 0;)
         ReadFile(file.get(), buffer.data(), DWORD(buffer.size()), &read, nullptr);
-    SetFilePointer(file.get(), 16 + 29 + 4, nullptr, FILE_BEGIN);
+    SetFilePointer(file.get(), 16 + sizeof(Settings) + 4, nullptr, FILE_BEGIN);
     for (uint32_t i = 0; i < count; ++i)
         ReadExactly(file.get(), buffer.data(), 4) && ReadExactly(file.get(), buffer.data(), 8);
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();

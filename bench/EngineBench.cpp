@@ -1,10 +1,12 @@
 // Prints how the engine performs under Wine, each figure beside a floor measured in the same run;
 // asserts nothing.
 //   1. Latency from a window shown in another process to its alpha being set: the floor (the
-//      showing program layering the window itself), hook mode, then the same windows in safe mode.
+//      showing program layering the window itself), hook mode without and with the wheel's
+//      low-level hook and a foreground change right before each show, then safe mode.
 //   2. One sweep per window with 10, 100, 200 and 500 top-level windows: the engine's, and the old
 //      path that looked the program up once per window; the SetLayeredWindowAttributes calls of a
 //      sweep over unchanged windows. At 200 windows, what safe mode costs the whole machine.
+//   3. The wheel's low-level hook procedure: its own time per mouse message.
 #include <windows.h>
 
 #include <algorithm>
@@ -69,13 +71,21 @@ double FloorSample(HelperProcess& helper, HWND window)
 // the two then meet the same.
 std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const std::vector<HWND>& windows,
                                    bool makeOpaque, int& timeouts, const std::vector<HWND>* floorWindows = nullptr,
-                                   std::vector<double>* floor = nullptr)
+                                   std::vector<double>* floor = nullptr, HelperProcess* frontHelper = nullptr,
+                                   const HWND* frontWindows = nullptr)
 {
     std::vector<double> milliseconds;
     for (size_t i = 0; i < windows.size(); ++i) {
         const DWORD wait = static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod);
+        // Each show follows a change of the foreground, the floor's as well: the system's own
+        // work on it then weighs on both.
+        const auto changeFront = [&](size_t turn) {
+            if (frontHelper && frontWindows)
+                frontHelper->Command(L"front\t" + HelperProcess::Argument(frontWindows[turn % 2]));
+        };
         if (floorWindows && floor) {
             WaitFor([] { return false; }, wait);
+            changeFront(2 * i);
             const double sample = FloorSample(helper, (*floorWindows)[i]);
             if (sample >= 0)
                 floor->push_back(sample);
@@ -84,6 +94,8 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
                            GetWindowLongW((*floorWindows)[i], GWL_EXSTYLE) & ~WS_EX_LAYERED);
         }
         WaitFor([] { return false; }, wait);
+        // The worker meets the foreground event just before the show's.
+        changeFront(2 * i + 1);
         const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
         if (micro < 0)
             ++timeouts;
@@ -128,26 +140,46 @@ void LatencyBench(const wchar_t* dataFile)
                 "show follows a floor sample: the showing program setting the alpha itself\n", kWindows);
     std::printf("| mode | hidden windows | windows swept besides the shown one | median ms | p99 ms | max ms | timeouts | median / floor median | p99 / floor p99 |\n"
                 "|---|---|---|---|---|---|---|---|---|\n");
+    // Two windows of another program that take turns in front, beside the measured ones: the
+    // showing program is then busy with nothing but its show, as for the floor.
+    HelperProcess frontHelper;
+    HWND front[2];
+    for (HWND& window : front) {
+        window = frontHelper.Create(L"PvBenchFront", L"front");
+        frontHelper.Show(window, true);
+    }
     const struct {
         bool safeMode;
         bool makeOpaque;
+        bool wheelHook;
+        bool frontChanges;    // before each show, and before its floor sample
+        bool activeOpaque;
         const char* mode;
         const char* hidden;
     } runs[] = {
-        {false, true, "hook", "made opaque"},
-        {true, true, "safe (100 ms timer)", "made opaque"},
-        {true, false, "safe (100 ms timer)", "left layered"},
+        {false, true, false, false, false, "hook", "made opaque"},
+        {false, true, true, false, false, "hook, wheel hook set", "made opaque"},
+        {false, true, false, true, false, "hook, a foreground change before each show", "made opaque"},
+        {false, true, true, true, true, "hook, wheel hook, foreground changes, active window kept opaque", "made opaque"},
+        {true, true, false, false, false, "safe (100 ms timer)", "made opaque"},
+        {true, false, false, false, false, "safe (100 ms timer)", "left layered"},
     };
     std::vector<double> floor;
     double floorMedian = 0, floorP99 = 0;
     for (const auto& run : runs) {
         engine.settings.safeMode = run.safeMode;
+        engine.settings.wheelAdjust = run.wheelHook;
+        engine.settings.activeWindowOpaque = run.activeOpaque;
         const int others = CountSweptWindows();
         engine.Start();
         int timeouts = 0;
-        const bool withFloor = floor.empty();
+        // Each hook-mode run beside a floor of its own: conditions drift from one run to the next.
+        const bool withFloor = !run.safeMode;
+        if (withFloor)
+            floor.clear();
         const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts,
-                                                      withFloor ? &floorWindows : nullptr, &floor);
+                                                      withFloor ? &floorWindows : nullptr, &floor,
+                                                      &frontHelper, run.frontChanges ? front : nullptr);
         const int othersAtEnd = CountSweptWindows();
         engine.Stop();
         if (withFloor && !floor.empty()) {
@@ -171,6 +203,111 @@ void LatencyBench(const wchar_t* dataFile)
         helper.Destroy(window);
     for (HWND window : floorWindows)
         helper.Destroy(window);
+    for (HWND window : front)
+        frontHelper.Destroy(window);
+}
+
+// The floor of a hook procedure: nothing but handing the message on, as every one must.
+LRESULT CALLBACK PassingProcedure(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The floor of the gesture's notches: asking for Ctrl and Shift, which Wine answers with a round
+// trip to its server each while the key is down.
+LRESULT CALLBACK KeysProcedure(int code, WPARAM wParam, LPARAM lParam)
+{
+    if ((GetAsyncKeyState(VK_CONTROL) & 0x8000) && (GetAsyncKeyState(VK_SHIFT) & 0x8000))
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void Modifiers(bool down)
+{
+    INPUT keys[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = i ? VK_SHIFT : VK_CONTROL;
+        keys[i].ki.wScan = WORD(MapVirtualKeyW(keys[i].ki.wVk, MAPVK_VK_TO_VSC));
+        keys[i].ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(50);
+}
+
+// The wheel hook's procedure called as the system calls it, over a window of another process:
+// what it costs every mouse message of the desktop, and the wheel messages that it passes or
+// takes. The gesture's posts are taken from the queue unhandled.
+void WheelHookBench(const wchar_t* dataFile)
+{
+    HelperProcess helper;
+    const HWND window = helper.Create(L"PvBenchWheel", L"wheel");
+    SetWindowPos(window, HWND_TOP, 100, 100, 300, 200, SWP_NOACTIVATE);
+    helper.Show(window, true);
+    Engine engine(dataFile);
+    engine.Start();
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MSLLHOOKSTRUCT mouse{};
+    mouse.pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    std::printf("\nThe wheel's low-level hook procedure over a window of another process, its own time per message "
+                "(goal: at most 50 us), each call timed alone; and the post that its thread makes once it has "
+                "returned\n| message | calls | us per call | own time beyond the floor, us | beyond the gesture's floor, us | post after the return, us |\n"
+                "|---|---|---|---|---|---|\n");
+    const struct {
+        const char* what;
+        HOOKPROC procedure;
+        WPARAM message;
+        short delta;
+        bool ctrlShift;
+        bool newGesture;   // each notch one pixel away from the last: the window is looked up
+    } cases[] = {
+        {"floor: a procedure that only calls CallNextHookEx", PassingProcedure, WM_MOUSEWHEEL, -WHEEL_DELTA, false, false},
+        {"mouse move", WheelHook::Procedure, WM_MOUSEMOVE, 0, false, false},
+        {"wheel without Ctrl+Shift (passes)", WheelHook::Procedure, WM_MOUSEWHEEL, -WHEEL_DELTA, false, false},
+        {"the gesture's floor: a procedure that only asks for Ctrl and Shift, held", KeysProcedure, WM_MOUSEWHEEL,
+         -WHEEL_DELTA, true, false},
+        {"wheel with Ctrl+Shift, a gesture's first notch (taken)", WheelHook::Procedure, WM_MOUSEWHEEL, -WHEEL_DELTA,
+         true, true},
+        {"wheel with Ctrl+Shift, a gesture's later notch (taken)", WheelHook::Procedure, WM_MOUSEWHEEL, -WHEEL_DELTA,
+         true, false},
+    };
+    double floor = 0, keysFloor = 0;
+    constexpr int kBatch = 1000, kBatches = 5;
+    const POINT center = mouse.pt;
+    for (const auto& c : cases) {
+        Modifiers(c.ctrlShift);
+        mouse.mouseData = DWORD(c.delta) << 16;
+        double seconds = 0, postSeconds = 0;
+        int taken = 0;
+        for (int batch = 0; batch < kBatches; ++batch) {
+            for (int i = 0; i < kBatch; ++i) {
+                mouse.pt.x = center.x + (c.newGesture ? i % 2 : 0);
+                const double start = Seconds();
+                taken += c.procedure(HC_ACTION, c.message, reinterpret_cast<LPARAM>(&mouse)) != 0;
+                const double returned = Seconds();
+                WheelHook::PostTaken();
+                postSeconds += Seconds() - returned;
+                seconds += returned - start;
+            }
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, WM_APP, WM_APP + 16, PM_REMOVE)) {
+            }
+        }
+        const double perCall = seconds * 1e6 / (kBatch * kBatches);
+        if (c.procedure == PassingProcedure)
+            floor = perCall;
+        if (c.procedure == KeysProcedure)
+            keysFloor = perCall;
+        char beyondKeys[16] = "-";
+        if (c.procedure == WheelHook::Procedure && c.ctrlShift)
+            std::snprintf(beyondKeys, sizeof beyondKeys, "%.1f", perCall - keysFloor);
+        std::printf("| %s | %d (%d taken) | %.1f | **%.1f** | %s | %.1f |\n", c.what, kBatch * kBatches, taken, perCall,
+                    perCall - floor, beyondKeys, postSeconds * 1e6 / (kBatch * kBatches));
+    }
+    Modifiers(false);
+    engine.Stop();
+    helper.Destroy(window);
 }
 
 // The sweep as it was before program paths were cached: the process opened and its path read
@@ -309,6 +446,7 @@ int wmain()
     const std::wstring dataFile = std::wstring(folder) + L"pv_bench.dat";
     LatencyBench(dataFile.c_str());
     SweepBench(dataFile.c_str());
+    WheelHookBench(dataFile.c_str());
     DeleteFileW(dataFile.c_str());
     return 0;
 }

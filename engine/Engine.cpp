@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "FrontWindow.h"
 #include "PVDLL.h"
 #include "PathUtil.h"
 #include "RunningAtom.h"
@@ -12,6 +13,9 @@ namespace {
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Paneveil";
 constexpr DWORD kWorkerWaitMilliseconds = 5000;
+constexpr wchar_t kNotifyClass[] = L"PvEngineNotify";
+constexpr UINT kWheelMessage = WM_APP + 1;   // from the wheel hook: wParam the window, lParam the turn
+constexpr UINT_PTR kWheelSaveTimer = 1;
 
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
@@ -54,6 +58,8 @@ Engine::Engine(const wchar_t* dataFile)
 Engine::~Engine()
 {
     Stop();
+    if (m_notifyWindow)
+        DestroyWindow(m_notifyWindow);
 }
 
 HungWindowGate* Engine::Gate()
@@ -81,6 +87,7 @@ bool Engine::IsRunning() const
 bool Engine::Start()
 {
     Stop();
+    CreateNotifyWindow();
     HANDLE self = nullptr;
     // GetThreadId needs the query right: without it HaltForCrash could not tell this thread from the
     // crashing one, and would freeze itself.
@@ -91,6 +98,7 @@ bool Engine::Start()
     if (settings.safeMode) {
         g_safeModeEngine = this;
         safeModeTimer = SetTimer(nullptr, 0, kSafeModeTimerPeriod, SafeModeTimerProc);
+        UpdateWheelHook();
         return true;
     }
 
@@ -127,6 +135,7 @@ bool Engine::Start()
         WaitForMultipleObjects(2, waits, FALSE, kWorkerWaitMilliseconds);
     }
     SweepWindows(false);
+    UpdateWheelHook();
     return true;
 }
 
@@ -154,8 +163,12 @@ DWORD WINAPI Engine::WorkerThreadProc(LPVOID parameter)
         SetEvent(engine->m_workerReady.get());
 
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == engine->windowMessage)
-            engine->ProcessWindow(reinterpret_cast<HWND>(msg.wParam), msg.lParam != 0);
+        if (msg.message != engine->windowMessage)
+            continue;
+        if (msg.lParam == PV_FOREGROUND)
+            engine->OnForeground(reinterpret_cast<HWND>(msg.wParam));
+        else
+            engine->ProcessWindow(reinterpret_cast<HWND>(msg.wParam), msg.lParam == PV_HIDDEN);
     }
     // Stop may have taken the handle already; then it is Stop's to close.
     if (HANDLE self = engine->workerThread.exchange(nullptr))
@@ -207,6 +220,7 @@ bool Engine::Stop()
     if (safeModeTimer == 0 && workerThreadId == 0)
         return true;
 
+    m_wheelHook.Remove();
     RemoveRunningAtom();
     EndHookThread();
     if (workerThreadId != 0) {
@@ -241,6 +255,8 @@ bool Engine::Stop()
     m_hungWindows->Stop();
     // The processes may end now that the engine no longer looks at their windows.
     m_programPaths.Clear();
+    if (m_wheelSavePending)
+        SaveAfterWheel();
     return true;
 }
 
@@ -296,6 +312,11 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
         Stop();
         Start();
     }
+    UpdateWheelHook();
+    // This save takes the wheel's change along.
+    if (m_wheelSavePending && m_notifyWindow)
+        KillTimer(m_notifyWindow, kWheelSaveTimer);
+    m_wheelSavePending = false;
     return SaveDataFile();
 }
 
@@ -328,11 +349,33 @@ bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wch
     m_programPaths.Lookup(processId, imagePath);
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = settings.globalTransparency;
-    if (filters.MatchWindow(imagePath, className, title, &percentage))
-        return SetWindowTransparency(window, percentage, true);
-    if (IsExcludedWindowClass(className) || processId == GetCurrentProcessId())
+    const bool filtered = filters.MatchWindow(imagePath, className, title, &percentage);
+    if (!filtered && (IsExcludedWindowClass(className) || processId == GetCurrentProcessId()))
         return false;
-    return SetWindowTransparency(window, percentage, false);
+    if (percentage != 0 && IsKeptOpaque(window, className))
+        percentage = 0;
+    return SetWindowTransparency(window, percentage, filtered);
+}
+
+// Whatever the filters say: the front window while the option asks for it, and a full-screen
+// program in front always (a translucent game or film is taken for a fault).
+bool Engine::IsKeptOpaque(HWND window, const wchar_t* className) const
+{
+    if (window != m_front.load())
+        return false;
+    return settings.activeWindowOpaque || (IsFullScreenWindow(window) && !IsDesktopWindow(window, className));
+}
+
+void Engine::OnForeground(HWND window)
+{
+    const HWND front = FrontWindowOf(window);
+    const HWND left = m_front.exchange(front);
+    if (left == front)
+        return;
+    for (HWND changed : {left, front}) {
+        if (changed && IsWindowVisible(changed))
+            ProcessWindow(changed, false);
+    }
 }
 
 BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
@@ -372,6 +415,9 @@ bool Engine::SweepWindows(bool restore)
         return true;
     }
     ++m_sweepNumber;
+    // Once per sweep; in hook mode PVDLL reports each change in between.
+    if (!restore)
+        m_front = FrontWindowOf(GetForegroundWindow());
     SweepRecord record{this, restore};
     EnumWindows(EnumWindowsProc, reinterpret_cast<LPARAM>(&record));
     // A window missing from one sweep is gone, and its handle may come back as another window.
@@ -382,4 +428,85 @@ bool Engine::SweepWindows(bool restore)
             ++window;
     }
     return true;
+}
+
+void Engine::CreateNotifyWindow()
+{
+    if (m_notifyWindow)
+        return;
+    WNDCLASSW notifyClass{};
+    notifyClass.lpfnWndProc = NotifyWindowProc;
+    notifyClass.hInstance = GetModuleHandleW(nullptr);
+    notifyClass.lpszClassName = kNotifyClass;
+    RegisterClassW(&notifyClass);   // fails harmlessly for a second engine
+    m_notifyWindow = CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    if (m_notifyWindow)
+        SetWindowLongPtrW(m_notifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+LRESULT CALLBACK Engine::NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* engine = reinterpret_cast<Engine*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (engine && message == kWheelMessage) {
+        engine->OnWheel(reinterpret_cast<HWND>(wParam), static_cast<int>(lParam));
+        return 0;
+    }
+    if (engine && message == WM_TIMER && wParam == kWheelSaveTimer) {
+        engine->SaveAfterWheel();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Engine::UpdateWheelHook()
+{
+    const bool wanted = IsRunning() && settings.wheelAdjust;
+    if (wanted && !m_wheelHook.IsInstalled())
+        m_wheelHook.Install(m_notifyWindow, kWheelMessage, settings);
+    else if (!wanted && m_wheelHook.IsInstalled())
+        m_wheelHook.Remove();
+}
+
+// The program's filter is the one the finder's "all windows of this program" writes: its full
+// path. The first notch starts from what the window has now.
+void Engine::OnWheel(HWND underMouse, int wheelDelta)
+{
+    const HWND window = FrontWindowOf(underMouse);
+    if (!m_wheelHook.IsInstalled() || settings.HasPassword() || !window)
+        return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == GetCurrentProcessId())
+        return;
+    wchar_t path[kPathCapacity] = {};
+    m_programPaths.Lookup(processId, path);
+    if (!path[0])
+        return;
+    uint8_t current = settings.globalTransparency;
+    if (!filters.FindFilter(path, &current)) {
+        wchar_t className[kPathCapacity] = {}, title[kPathCapacity] = {};
+        GetClassNameW(window, className, kPathCapacity - 1);
+        GetWindowTextW(window, title, kPathCapacity - 1);
+        filters.MatchWindow(path, className, title, &current);
+    }
+    const uint8_t next = WheelStepTransparency(current, wheelDelta, settings.superTransMode != 0);
+    if (!filters.ModifyFilter(path, path, next) && !filters.AddFilter(path, next))
+        return;
+    SweepWindows(false);
+    if (filtersChanged)
+        filtersChanged();
+    m_wheelSavePending = SetTimer(m_notifyWindow, kWheelSaveTimer, kWheelRestMilliseconds, nullptr) != 0;
+    if (!m_wheelSavePending)
+        SaveAfterWheel();
+}
+
+void Engine::SaveAfterWheel()
+{
+    if (m_notifyWindow)
+        KillTimer(m_notifyWindow, kWheelSaveTimer);
+    m_wheelSavePending = false;
+    const bool saved = SaveDataFile();
+    if (wheelSaved)
+        wheelSaved(saved);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "ProcessPathCache.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
+#include "WheelGesture.h"
 
 
 // The autostart value: the program path (quoted when it has a blank), a blank and /b.
@@ -58,6 +60,11 @@ public:
     // window is made translucent behind a last restore. Waits for nothing.
     void HaltForCrash();
 
+    // Called on the user-interface thread when the wheel gesture has changed the filters, and
+    // with the result of the save that follows once the wheel rests.
+    std::function<void()> filtersChanged;
+    std::function<void(bool saved)> wheelSaved;
+
     bool SweepWindows(bool restore);
     // True if the window was changed or already had the wanted alpha; false if left alone.
     bool ProcessWindow(HWND window, bool restore);
@@ -75,6 +82,15 @@ private:
     HungWindowGate* Gate();
     bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
     bool WriteAutoStartValue();
+    // The window that came to the front is restored, the one left behind gets its alpha again.
+    void OnForeground(HWND window);
+    bool IsKeptOpaque(HWND window, const wchar_t* className) const;
+    static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateNotifyWindow();
+    // The wheel hook is set while the option is on and the engine runs.
+    void UpdateWheelHook();
+    void OnWheel(HWND underMouse, int wheelDelta);
+    void SaveAfterWheel();
 
     wchar_t dataFilePath[kPathCapacity] = {};
     DWORD m_dataFileError = ERROR_SUCCESS;
@@ -102,4 +118,8 @@ private:
     DWORD m_sweepNumber = 0;
     // Replaced after a worker had to be terminated: it may have died holding the gate's lock.
     std::unique_ptr<HungWindowGate> m_hungWindows;
+    std::atomic<HWND> m_front{nullptr};   // the top-level window in front, as last seen
+    HWND m_notifyWindow = nullptr;         // of the user-interface thread: the wheel's posts, the save's timer
+    WheelHook m_wheelHook;
+    bool m_wheelSavePending = false;
 };

@@ -10,6 +10,7 @@ void Settings::Reset()
     std::memset(this, 0, sizeof(*this));
     size = sizeof(Settings);
     globalTransparency = kDefaultTransparency;
+    wheelAdjust = 1;
 }
 
 bool Settings::HasPassword() const
@@ -28,7 +29,7 @@ bool Settings::ReadFromFile(HANDLE file)
         globalTransparency = kDefaultTransparency;
     // Every user of a flag takes any non-zero byte as on; made 1, a damaged byte is not saved
     // back as it was.
-    for (uint8_t* flag : {&hideTrayIcon, &autoStart, &safeMode, &superTransMode})
+    for (uint8_t* flag : {&hideTrayIcon, &autoStart, &safeMode, &superTransMode, &activeWindowOpaque, &wheelAdjust})
         *flag = *flag != 0;
     return read;
 }

@@ -12,6 +12,9 @@ struct SharedState {
     HWINEVENTHOOK hook;
     DWORD threadId;   // 0 = post nothing
     UINT message;     // 0 = post nothing
+    // A hook of its own for the one event: a range up to it would call the procedure for every
+    // event between show and foreground.
+    HWINEVENTHOOK foregroundHook;
 };
 
 #if defined(_MSC_VER)
@@ -36,8 +39,8 @@ void CALLBACK HookProc(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, L
         return;
     if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
         return;
-    PostThreadMessageW(threadId, message, reinterpret_cast<WPARAM>(window),
-                       event == EVENT_OBJECT_HIDE ? 1 : 0);
+    const LPARAM kind = event == EVENT_SYSTEM_FOREGROUND ? PV_FOREGROUND : event == EVENT_OBJECT_HIDE ? PV_HIDDEN : PV_SHOWN;
+    PostThreadMessageW(threadId, message, reinterpret_cast<WPARAM>(window), kind);
 }
 
 } // namespace
@@ -60,6 +63,8 @@ PVDLL_API HWINEVENTHOOK __cdecl PV_Hook(DWORD threadId, UINT message)
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE, g_module, HookProc,
                                          0, 0, WINEVENT_INCONTEXT);
     g_shared.hook = hook;
+    g_shared.foregroundHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, g_module, HookProc,
+                                              0, 0, WINEVENT_INCONTEXT);
     return hook;
 }
 
@@ -70,5 +75,8 @@ PVDLL_API BOOL __cdecl PV_Unhook()
     g_shared.threadId = 0;
     BOOL removed = hook ? UnhookWinEvent(hook) : FALSE;
     g_shared.hook = nullptr;
+    if (HWINEVENTHOOK foreground = g_shared.foregroundHook)
+        UnhookWinEvent(foreground);
+    g_shared.foregroundHook = nullptr;
     return removed;
 }

@@ -2,8 +2,12 @@
 #include <windows.h>
 
 // The window-event hook library. Once hooked, every copy of the library (one per process that
-// shows or hides a window) posts each shown or hidden top-level window to one thread:
-//   message = the given message id, wParam = the window, lParam = 1 when hidden, 0 when shown.
+// shows or hides a window) posts each shown or hidden top-level window, and each window that
+// comes to the foreground, to one thread:
+//   message = the given message id, wParam = the window, lParam = one of the values below.
+constexpr LPARAM PV_SHOWN = 0;
+constexpr LPARAM PV_HIDDEN = 1;
+constexpr LPARAM PV_FOREGROUND = 2;
 
 #ifdef PVDLL_BUILD
 #define PVDLL_API extern "C" __declspec(dllexport)

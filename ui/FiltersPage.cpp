@@ -21,6 +21,12 @@ FiltersPage::FiltersPage(Engine& engine, PageHost& host, Wnd* parent)
 {
 }
 
+FiltersPage::~FiltersPage()
+{
+    m_engine.filtersChanged = nullptr;
+    m_engine.wheelSaved = nullptr;
+}
+
 void FiltersPage::DoDataExchange(DataExchange& dx)
 {
     SkinDialog::DoDataExchange(dx);
@@ -35,6 +41,9 @@ BOOL FiltersPage::OnInitDialog()
     m_list.InsertColumn(1, L"", LVCFMT_LEFT, 80);
     m_engine.filters.FillListView(m_list.Handle());
     UpdateButtons();
+    // The wheel gesture changes a filter from outside the page.
+    m_engine.filtersChanged = [this] { ReloadList(); };
+    m_engine.wheelSaved = [this](bool saved) { m_host.ReportSave(saved); };
     return TRUE;
 }
 

@@ -13,6 +13,7 @@
 class FiltersPage : public SkinDialog {
 public:
     FiltersPage(Engine& engine, PageHost& host, Wnd* parent);
+    ~FiltersPage();
     // The list shown anew after the engine's filters were replaced from outside the page.
     void ReloadList();
 

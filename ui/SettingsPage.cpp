@@ -37,6 +37,8 @@ void SettingsPage::LoadControls()
     CheckDlgButton(m_hwnd, IDC_SETTINGS_SAFE_MODE, settings.safeMode ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, IDC_SETTINGS_SUPER_TRANS, settings.superTransMode ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, IDC_SETTINGS_PASSWORD, settings.HasPassword() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_ACTIVE_OPAQUE, settings.activeWindowOpaque ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_WHEEL, settings.wheelAdjust ? BST_CHECKED : BST_UNCHECKED);
     m_hotkey.SetHotKey(LOBYTE(settings.hotkeyVirtualKey), LOBYTE(settings.hotkeyModifiers));
     EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
 }
@@ -64,6 +66,8 @@ bool SettingsPage::OnCommand(UINT id, UINT code, HWND control)
         {IDC_SETTINGS_SAFE_MODE, BN_CLICKED, &SettingsPage::OnSafeMode},
         {IDC_SETTINGS_SUPER_TRANS, BN_CLICKED, &SettingsPage::OnSuperTransMode},
         {IDC_SETTINGS_PASSWORD, BN_CLICKED, &SettingsPage::OnUsePassword},
+        {IDC_SETTINGS_ACTIVE_OPAQUE, BN_CLICKED, &SettingsPage::OnActiveWindowOpaque},
+        {IDC_SETTINGS_WHEEL, BN_CLICKED, &SettingsPage::OnWheelAdjust},
         {IDC_SETTINGS_HOTKEY, EN_CHANGE, &SettingsPage::OnChangeHotkey},
         {IDC_SETTINGS_APPLY, BN_CLICKED, &SettingsPage::OnApplyHotkey},
     };
@@ -104,6 +108,19 @@ void SettingsPage::OnSuperTransMode()
     const bool saved = m_engine.ApplySettings(false, false, true);
     m_host.UpdateGlobalSlider();
     m_host.ReportSave(saved);
+}
+
+void SettingsPage::OnActiveWindowOpaque()
+{
+    m_engine.settings.activeWindowOpaque = IsChecked(IDC_SETTINGS_ACTIVE_OPAQUE);
+    m_host.ReportSave(m_engine.ApplySettings(false, false, true));
+}
+
+// The engine sets or removes its wheel hook as it applies the settings.
+void SettingsPage::OnWheelAdjust()
+{
+    m_engine.settings.wheelAdjust = IsChecked(IDC_SETTINGS_WHEEL);
+    m_host.ReportSave(m_engine.ApplySettings(false, false, false));
 }
 
 void SettingsPage::OnUsePassword()

@@ -6,7 +6,7 @@
 #include "PageHost.h"
 #include "SkinDialog.h"
 
-// The options as five check boxes that take effect when clicked, and the hotkey, which takes
+// The options as seven check boxes that take effect when clicked, and the hotkey, which takes
 // effect on Apply. The controls are reloaded from the settings whenever the page is shown.
 class SettingsPage : public SkinDialog {
 public:
@@ -27,6 +27,8 @@ private:
     void OnSafeMode();
     void OnSuperTransMode();
     void OnUsePassword();
+    void OnActiveWindowOpaque();
+    void OnWheelAdjust();
     void OnChangeHotkey();
     void OnApplyHotkey();
     bool IsChecked(int id) const { return IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED; }

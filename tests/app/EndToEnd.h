@@ -71,7 +71,7 @@ protected:
         ReadWholeFile(DataFilePath(), bytes);
         std::vector<std::pair<std::wstring, int>> filters;
         FilterRecord record;
-        for (size_t at = 49; at + sizeof record <= bytes.size(); at += sizeof record) {
+        for (size_t at = 16 + sizeof(Settings) + 4; at + sizeof record <= bytes.size(); at += sizeof record) {
             std::memcpy(&record, &bytes[at], sizeof record);
             filters.emplace_back(std::wstring(record.pattern, wcsnlen(record.pattern, std::size(record.pattern))), record.transparency);
         }

@@ -4,7 +4,8 @@ HelperProcess::HelperProcess()
 {
     m_process.reset(StartProcess(L"\"" + ProgramFolder() + L"\\pv_window_helper.exe\""));
     const std::wstring name = std::to_wstring(GetProcessId(m_process.get()));
-    WaitFor([&] { return (m_window = FindWindowExW(HWND_MESSAGE, nullptr, L"PvHelperCommands", name.c_str())); });
+    // A new Wine process can take seconds to come up on a loaded machine.
+    WaitFor([&] { return (m_window = FindWindowExW(HWND_MESSAGE, nullptr, L"PvHelperCommands", name.c_str())); }, 20000);
 }
 
 HelperProcess::~HelperProcess()

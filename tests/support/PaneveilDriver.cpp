@@ -180,6 +180,17 @@ void Drag(POINT from, POINT to)
     Mouse(to, MOUSEEVENTF_LEFTUP);
 }
 
+void Wheel(POINT at, int delta)
+{
+    Mouse(at);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.mouseData = static_cast<DWORD>(delta);
+    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    SendInput(1, &input, sizeof input);
+    Sleep(20);
+}
+
 bool TrayIconExists(HWND owner)
 {
     NOTIFYICONDATAW data{};

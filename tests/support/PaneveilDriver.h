@@ -68,6 +68,8 @@ POINT Centre(HWND window);
 // real input; a click with the left button, or a drag when `to` is elsewhere.
 void Mouse(POINT at, DWORD buttons = 0);
 void Drag(POINT from, POINT to);
+// The wheel turned at a point of the screen, `delta` a notch of WHEEL_DELTA or its negative.
+void Wheel(POINT at, int delta);
 // Whether the shell holds a tray icon (id 0) of this window: a modify that changes nothing
 // succeeds only for an icon that exists.
 bool TrayIconExists(HWND owner);

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -59,8 +60,16 @@ HANDLE StartProcess(std::wstring commandLine, DWORD flags)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &info))
-        return nullptr;
+    // Wine now and then refuses a start on a loaded machine (its fork failing): tried again, and
+    // said why when it still cannot.
+    for (int attempt = 1; !CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                                          &startup, &info);
+         ++attempt) {
+        std::fwprintf(stderr, L"CreateProcessW failed with error %lu: %ls\n", GetLastError(), commandLine.c_str());
+        if (attempt == 3)
+            return nullptr;
+        Sleep(200);
+    }
     CloseHandle(info.hThread);
     return info.hProcess;
 }

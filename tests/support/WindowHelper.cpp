@@ -21,6 +21,8 @@
 //   ulw <hwnd>                              -> nonzero when UpdateLayeredWindow succeeds
 //   stream <count> <ms>                     -> a "PvStream" window every <ms>, each shown by a
 //                                              new thread of its own
+//   front <hwnd>                            -> SetForegroundWindow and the event Windows raises
+//   wheels                                  -> the wheel messages its windows have received
 //   destroy <hwnd>                          -> nonzero when destroyed
 // WM_CLOSE to the command window ends the process.
 #include <windows.h>
@@ -36,6 +38,7 @@ constexpr UINT kHang = WM_APP + 1;
 HWND g_commandWindow = nullptr;
 HWND g_answerOnce = nullptr;
 DWORD g_hangMilliseconds = 0;
+LONG g_wheels = 0;
 
 LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -44,6 +47,7 @@ LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         ReplyMessage(0);
         Sleep(g_hangMilliseconds);
     }
+    g_wheels += message == WM_MOUSEWHEEL;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -178,6 +182,14 @@ LRESULT Run(const std::vector<std::wstring>& f)
         CloseHandle(CreateThread(nullptr, 0, StreamThread, reinterpret_cast<LPVOID>(parameter), 0, nullptr));
         return 0;
     }
+    if (command == L"front") {
+        SetForegroundWindow(window);
+        // Wine 8 may not raise it itself; Windows raises exactly this one.
+        NotifyWinEvent(EVENT_SYSTEM_FOREGROUND, window, OBJID_WINDOW, CHILDID_SELF);
+        return GetForegroundWindow() == window;
+    }
+    if (command == L"wheels")
+        return g_wheels;
     if (command == L"destroy")
         return DestroyWindow(window);
     return 0;

@@ -30,9 +30,9 @@ protected:
             posted.emplace_back(reinterpret_cast<HWND>(msg.wParam), msg.lParam);
         return posted;
     }
-    void Notify(HWND window, LONG object, LONG child)
+    void Notify(HWND window, LONG object, LONG child, DWORD event = EVENT_OBJECT_SHOW)
     {
-        m_helper.Command(L"notify\t" + HelperProcess::Argument(window) + L"\t" + std::to_wstring(EVENT_OBJECT_SHOW) +
+        m_helper.Command(L"notify\t" + HelperProcess::Argument(window) + L"\t" + std::to_wstring(event) +
                          L"\t" + std::to_wstring(object) + L"\t" + std::to_wstring(child));
     }
 
@@ -52,15 +52,21 @@ TEST_F(HookLibrary, PostsOneMessagePerTopLevelShowOrHideFromOneHookAtATime)
     Notify(m_top, OBJID_VSCROLL, CHILDID_SELF);
     Notify(m_top, OBJID_WINDOW, 1);
     EXPECT_TRUE(Take().empty());
+    Notify(child, OBJID_WINDOW, CHILDID_SELF, EVENT_SYSTEM_FOREGROUND);
+    // Neither hook reaches an event between foreground and show.
+    Notify(m_top, OBJID_WINDOW, CHILDID_SELF, EVENT_OBJECT_CREATE);
+    EXPECT_TRUE(Take().empty());
     m_helper.Show(m_top);
     m_helper.Hide(m_top);
-    EXPECT_EQ(Take(), (Posted{{m_top, 0}, {m_top, 1}}));
+    Notify(m_top, OBJID_WINDOW, CHILDID_SELF, EVENT_SYSTEM_FOREGROUND);
+    EXPECT_EQ(Take(), (Posted{{m_top, PV_SHOWN}, {m_top, PV_HIDDEN}, {m_top, PV_FOREGROUND}}));
     // A second hook replaces the first, and unhooking reports whether there was one.
     ASSERT_NE(Hook(), nullptr);
     m_helper.Show(m_top);
     EXPECT_EQ(Take(), (Posted{{m_top, 0}}));
     EXPECT_NE(PV_Unhook(), FALSE);
     m_helper.Hide(m_top);
+    Notify(m_top, OBJID_WINDOW, CHILDID_SELF, EVENT_SYSTEM_FOREGROUND);
     EXPECT_TRUE(Take().empty());
     EXPECT_EQ(PV_Unhook(), FALSE);
 }

@@ -1,0 +1,175 @@
+#include "WheelGesture.h"
+
+#include "FilterList.h"
+#include "WindowAlpha.h"
+
+namespace {
+
+// A thread that only pumps ends at once; the bound is for a system that does not let it.
+constexpr DWORD kThreadWaitMilliseconds = 5000;
+
+// What the procedure reads, set before the hook exists and cleared after it is gone.
+std::atomic<HWND> g_notifyWindow{nullptr};
+std::atomic<UINT> g_message{0};
+std::atomic<const Settings*> g_settings{nullptr};
+// The thread that draws the desktop (the shell's window, and the wallpaper's and the icons'
+// beside it). Asked for again after each gesture rather than in the procedure: a shell started
+// anew meanwhile costs one notch over its desktop, which the engine then leaves alone.
+std::atomic<DWORD> g_desktopThread{0};
+
+// The gesture the procedure is in, on the thread that calls it. A notch at the place of the last
+// one, before the wheel has rested, goes to the same window without asking for it again: finding
+// the window under the mouse is by far the dearest part of the procedure.
+struct Gesture {
+    POINT at{};
+    DWORD lastNotch = 0;      // the message time of the last notch
+    bool started = false;
+    HWND window = nullptr;    // null: the gesture's notches pass
+    int untold = 0;           // the turn taken but not yet posted
+    bool askShell = false;    // a new gesture began: the shell's thread is asked again
+};
+thread_local Gesture t_gesture;
+
+bool Held(int key)
+{
+    return (GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+void AskDesktopThread()
+{
+    const HWND shell = GetShellWindow();
+    g_desktopThread = shell ? GetWindowThreadProcessId(shell, nullptr) : 0;
+}
+
+// The window under the mouse whose program the gesture changes, or null when its notches are to
+// pass: the desktop, or one of this program's own windows. A child window belongs to the thread
+// of its top-level window; the engine looks that one up.
+HWND GestureWindow(POINT at)
+{
+    const HWND window = WindowFromPoint(at);
+    DWORD processId = 0;
+    const DWORD threadId = window ? GetWindowThreadProcessId(window, &processId) : 0;
+    if (!threadId || processId == GetCurrentProcessId() || threadId == g_desktopThread.load())
+        return nullptr;
+    return window;
+}
+
+} // namespace
+
+uint8_t WheelStepTransparency(uint8_t current, int wheelDelta, bool superTransMode)
+{
+    const int highest = superTransMode ? kMaxTransparency : kMaxTransparencyWithoutSuperTrans;
+    int notches = wheelDelta / WHEEL_DELTA;
+    if (notches == 0)
+        notches = wheelDelta > 0 ? 1 : wheelDelta < 0 ? -1 : 0;
+    int next = (current < highest ? current : highest) - notches * kWheelStep;
+    if (next < 0)
+        next = 0;
+    return static_cast<uint8_t>(next > highest ? highest : next);
+}
+
+// The cheap tests first: most messages are no wheel, and most wheel messages come without
+// Ctrl+Shift.
+LRESULT CALLBACK WheelHook::Procedure(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code != HC_ACTION || wParam != WM_MOUSEWHEEL)
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    const Settings* settings = g_settings.load();
+    if (!settings || settings->HasPassword() || !Held(VK_CONTROL) || !Held(VK_SHIFT))
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    Gesture& gesture = t_gesture;
+    if (!gesture.started || gesture.at.x != mouse->pt.x || gesture.at.y != mouse->pt.y
+        || mouse->time - gesture.lastNotch >= kWheelRestMilliseconds) {
+        if (gesture.untold)
+            PostTaken();   // the last gesture's turn, not yet told: it goes to its own window
+        gesture.window = GestureWindow(mouse->pt);
+        gesture.at = mouse->pt;
+        gesture.started = true;
+        gesture.askShell = true;
+    }
+    gesture.lastNotch = mouse->time;
+    if (!gesture.window)
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    gesture.untold += static_cast<short>(HIWORD(mouse->mouseData));
+    return 1;   // swallowed: the window under the mouse would scroll as well
+}
+
+void WheelHook::PostTaken()
+{
+    Gesture& gesture = t_gesture;
+    if (gesture.untold) {
+        PostMessageW(g_notifyWindow.load(), g_message.load(), reinterpret_cast<WPARAM>(gesture.window), gesture.untold);
+        gesture.untold = 0;
+    }
+    if (gesture.askShell) {
+        gesture.askShell = false;
+        AskDesktopThread();
+    }
+}
+
+DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
+{
+    auto* self = static_cast<WheelHook*>(parameter);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);   // the queue, for WM_QUIT
+    AskDesktopThread();
+    const HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, Procedure, GetModuleHandleW(nullptr), 0);
+    self->m_hooked = hook != nullptr;
+    SetEvent(self->m_ready.get());
+    if (!hook)
+        return 0;
+    // The system calls the procedure inside PeekMessageW, which GetMessageW would not leave for a
+    // call alone; the post follows each time it returns.
+    for (bool quit = false; !quit;) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                break;
+            }
+            DispatchMessageW(&msg);
+        }
+        PostTaken();
+    }
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+bool WheelHook::Install(HWND notifyWindow, UINT message, const Settings& settings)
+{
+    Remove();
+    if (!notifyWindow || !message)
+        return false;
+    g_notifyWindow = notifyWindow;
+    g_message = message;
+    g_settings = &settings;
+    m_ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    DWORD threadId = 0;
+    if (m_ready)
+        m_thread.reset(CreateThread(nullptr, 0, ThreadProc, this, 0, &threadId));
+    // Waited for, so that a Remove right after finds the hook set or the thread ended.
+    const HANDLE waits[] = {m_ready.get(), m_thread.get()};
+    if (!m_thread || WaitForMultipleObjects(2, waits, FALSE, kThreadWaitMilliseconds) != WAIT_OBJECT_0
+        || !m_hooked) {
+        Remove();
+        return false;
+    }
+    m_threadId = threadId;
+    return true;
+}
+
+void WheelHook::Remove()
+{
+    if (m_thread) {
+        PostThreadMessageW(GetThreadId(m_thread.get()), WM_QUIT, 0, 0);
+        // It holds no lock and owns nothing but the hook, which the system removes with it.
+        if (WaitForSingleObject(m_thread.get(), kThreadWaitMilliseconds) != WAIT_OBJECT_0)
+            TerminateThread(m_thread.get(), 0);
+        m_thread.reset();
+    }
+    m_threadId = 0;
+    m_hooked = false;
+    g_settings = nullptr;
+    g_notifyWindow = nullptr;
+}
