@@ -313,10 +313,7 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
         Start();
     }
     UpdateWheelHook();
-    // This save takes the wheel's change along.
-    if (m_wheelSavePending && m_notifyWindow)
-        KillTimer(m_notifyWindow, kWheelSaveTimer);
-    m_wheelSavePending = false;
+    CancelWheelSave();   // this save takes the wheel's change along
     return SaveDataFile();
 }
 
@@ -501,11 +498,16 @@ void Engine::OnWheel(HWND underMouse, int wheelDelta)
         SaveAfterWheel();
 }
 
-void Engine::SaveAfterWheel()
+void Engine::CancelWheelSave()
 {
-    if (m_notifyWindow)
+    if (m_wheelSavePending && m_notifyWindow)
         KillTimer(m_notifyWindow, kWheelSaveTimer);
     m_wheelSavePending = false;
+}
+
+void Engine::SaveAfterWheel()
+{
+    CancelWheelSave();
     const bool saved = SaveDataFile();
     if (wheelSaved)
         wheelSaved(saved);

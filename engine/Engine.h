@@ -90,6 +90,7 @@ private:
     // The wheel hook is set while the option is on and the engine runs.
     void UpdateWheelHook();
     void OnWheel(HWND underMouse, int wheelDelta);
+    void CancelWheelSave();
     void SaveAfterWheel();
 
     wchar_t dataFilePath[kPathCapacity] = {};

@@ -1,5 +1,7 @@
 #include "WheelGesture.h"
 
+#include <algorithm>
+
 #include "FilterList.h"
 #include "WindowAlpha.h"
 
@@ -62,10 +64,7 @@ uint8_t WheelStepTransparency(uint8_t current, int wheelDelta, bool superTransMo
     int notches = wheelDelta / WHEEL_DELTA;
     if (notches == 0)
         notches = wheelDelta > 0 ? 1 : wheelDelta < 0 ? -1 : 0;
-    int next = (current < highest ? current : highest) - notches * kWheelStep;
-    if (next < 0)
-        next = 0;
-    return static_cast<uint8_t>(next > highest ? highest : next);
+    return static_cast<uint8_t>(std::clamp(std::min<int>(current, highest) - notches * kWheelStep, 0, highest));
 }
 
 // The cheap tests first: most messages are no wheel, and most wheel messages come without
@@ -145,9 +144,8 @@ bool WheelHook::Install(HWND notifyWindow, UINT message, const Settings& setting
     g_message = message;
     g_settings = &settings;
     m_ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    DWORD threadId = 0;
     if (m_ready)
-        m_thread.reset(CreateThread(nullptr, 0, ThreadProc, this, 0, &threadId));
+        m_thread.reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
     // Waited for, so that a Remove right after finds the hook set or the thread ended.
     const HANDLE waits[] = {m_ready.get(), m_thread.get()};
     if (!m_thread || WaitForMultipleObjects(2, waits, FALSE, kThreadWaitMilliseconds) != WAIT_OBJECT_0
@@ -155,7 +153,6 @@ bool WheelHook::Install(HWND notifyWindow, UINT message, const Settings& setting
         Remove();
         return false;
     }
-    m_threadId = threadId;
     return true;
 }
 
@@ -168,7 +165,6 @@ void WheelHook::Remove()
             TerminateThread(m_thread.get(), 0);
         m_thread.reset();
     }
-    m_threadId = 0;
     m_hooked = false;
     g_settings = nullptr;
     g_notifyWindow = nullptr;

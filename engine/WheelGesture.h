@@ -34,7 +34,6 @@ public:
     bool Install(HWND notifyWindow, UINT message, const Settings& settings);
     void Remove();
     bool IsInstalled() const { return static_cast<bool>(m_thread); }
-    DWORD ThreadId() const { return m_threadId; }
 
     // The hook procedure, and the post of what it took on the calling thread, which the hook's
     // thread makes after every return; public so that their cost can be measured.
@@ -45,7 +44,6 @@ private:
     static DWORD WINAPI ThreadProc(LPVOID parameter);
 
     UniqueKernelHandle m_thread;
-    DWORD m_threadId = 0;
     UniqueKernelHandle m_ready;
     std::atomic<bool> m_hooked{false};
 };
