@@ -17,6 +17,11 @@ protected:
         SetWindowPos(m_second, nullptr, 900, 500, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
         m_helper.Show(m_second);
     }
+    void TearDown() override
+    {
+        ReleaseCtrlShift();   // a test that stopped short leaves no key down for the next
+        EndToEnd::TearDown();
+    }
     // A click, as a person brings a window to the front. Wine may not raise the foreground event
     // that Windows raises: the helper raises it once the window is in front.
     bool Click(HWND window)
@@ -27,7 +32,39 @@ protected:
     bool Reach(int target, int second) { return TargetReaches(target) && m_helper.WaitForAlpha(m_second, second); }
     bool Checked(int box) { return IsDlgButtonChecked(m_page, box) == BST_CHECKED; }
     int Wheels() { return int(m_helper.Command(L"wheels")); }
-    static void CtrlShift(bool down) { Key(VK_CONTROL, down), Key(VK_SHIFT, down); }
+    // Wine brings its key state in line with the display's whenever a window of one of its
+    // programs takes the focus, and the display never saw the keys that SendInput pressed: a focus
+    // change that a program reads late lets Ctrl and Shift go up. So the keys count as held once
+    // they have stayed down while both programs read what they had pending, and go down again
+    // if they went up.
+    bool HoldCtrlShift(HWND main)
+    {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            Drain(main);
+            Key(VK_CONTROL, true), Key(VK_SHIFT, true);
+            bool held = true;
+            for (int look = 0; held && look < 3; ++look) {
+                Sleep(50);
+                Drain(main);
+                held = Held(VK_CONTROL) && Held(VK_SHIFT);
+            }
+            if (held)
+                return true;
+        }
+        return false;
+    }
+    static void ReleaseCtrlShift() { Key(VK_CONTROL, false), Key(VK_SHIFT, false); }
+    // Twice: the first call may come while a program is busy, the second once it has come back to
+    // its queue, which reads the display's events first.
+    void Drain(HWND main)
+    {
+        for (int n = 0; n < 2; ++n) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result);
+            m_helper.Command(L"wheels");
+        }
+    }
+    static bool Held(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
     void Turn(int notches) { for (int n = std::abs(notches); n > 0; --n) Wheel(Centre(m_target), notches < 0 ? -WHEEL_DELTA : WHEEL_DELTA); }
 
     HWND m_second = nullptr;
@@ -91,7 +128,7 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     ASSERT_TRUE(Reach(kAlpha50, kAlpha50));
     ASSERT_TRUE(Click(m_target));   // the wheel turns what has the focus
     const std::wstring helper = ProgramFolder() + L"\\pv_window_helper.exe";
-    CtrlShift(true);
+    ASSERT_TRUE(HoldCtrlShift(m_main));
     Turn(-2);
     EXPECT_TRUE(Reach(kAlpha60, kAlpha60));
     EXPECT_EQ(FileFilters().size(), 1u) << "saved before the wheel rested";
@@ -101,7 +138,7 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     Wheel(Centre(m_main), -WHEEL_DELTA);   // Paneveil's own window, before the wheel rests: passed by
     EXPECT_TRUE(Reach(kAlpha45, kAlpha45));
     EXPECT_TRUE(WaitFor([&] { return FileFilters() == std::vector<std::pair<std::wstring, int>>{{helper, 45}, {L"Elsewhere*", 50}}; }));
-    CtrlShift(false);
+    ReleaseCtrlShift();
     EXPECT_EQ(Wheels(), 0);
 
     Turn(-1);
@@ -110,10 +147,10 @@ TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
     ClickButton(m_page, IDC_SETTINGS_WHEEL);
     EXPECT_TRUE(WaitFor([&] { return ReadSettings().wheelAdjust == 0; }));
     ASSERT_TRUE(Click(m_target));
-    CtrlShift(true);
+    ASSERT_TRUE(HoldCtrlShift(m_main));
     Turn(-1);
     EXPECT_TRUE(WaitFor([&] { return Wheels() == 2; }));
-    CtrlShift(false);
+    ReleaseCtrlShift();
     EXPECT_TRUE(Sync(m_main));
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha45);
     EXPECT_EQ(FileFilters().size(), 2u);
@@ -126,10 +163,9 @@ TEST_F(FrontAndWheel, APasswordSwitchesTheGestureOff)
     WriteDataFile([](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
     PaneveilProcess paneveil;
     const HWND main = Start(paneveil, true);
-    ASSERT_TRUE(main && Click(m_target));
-    CtrlShift(true);
+    ASSERT_TRUE(main && Click(m_target) && HoldCtrlShift(main));
     Turn(-1);
-    CtrlShift(false);
+    ReleaseCtrlShift();
     EXPECT_TRUE(WaitFor([&] { return Wheels() == 1; }) && Sync(main));
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
     EXPECT_TRUE(FileFilters().empty());
