@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "HelperProcess.h"
 #include "ImportPatch.h"
 #include "ProcessImage.h"
+#include "RoadTrace.h"
 #include "WindowAlpha.h"
 
 namespace {
@@ -32,6 +35,33 @@ BOOL WINAPI CountingSetLayered(HWND window, COLORREF key, BYTE alpha, DWORD flag
     InterlockedIncrement(&g_setLayeredCalls);
     return g_realSetLayered(window, key, alpha, flags);
 }
+
+// When each step of the road of the window being measured was first reached (the low part of the
+// performance counter, the helper's clock too); 0 until then.
+volatile LONG g_roadAt[int(RoadStep::Count)] = {};
+
+void RecordFirstArrival(RoadStep step)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    InterlockedCompareExchange(&g_roadAt[int(step)], LONG(now.LowPart ? now.LowPart : 1), 0);
+}
+
+// The road's parts, in its order: each from the step before (the first from the showing program's
+// ShowWindow) to its own.
+const struct {
+    const char* what;
+    RoadStep until;
+} kRoadParts[] = {
+    {"the hook's post and the worker's wake", RoadStep::WorkerWoke},
+    {"the checks of the message, the program's path, the title, the filters", RoadStep::Matched},
+    {"the worker's look at the window and the hand-over to a helper", RoadStep::HelperWoke},
+    {"the helper's question to the window's thread (WM_NULL, a sent message)", RoadStep::Answered},
+    {"style, attributes and mark read again, the mark written", RoadStep::Marked},
+    {"the style (SetWindowLongW, a message to the window's thread)", RoadStep::StyleSet},
+    {"the alpha (SetLayeredWindowAttributes)", RoadStep::AlphaSet},
+};
+constexpr size_t kRoadColumns = std::size(kRoadParts) + 2;   // with ShowWindow and the polling
 
 double Seconds()
 {
@@ -72,9 +102,12 @@ double FloorSample(HelperProcess& helper, HWND window)
 std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const std::vector<HWND>& windows,
                                    bool makeOpaque, int& timeouts, const std::vector<HWND>* floorWindows = nullptr,
                                    std::vector<double>* floor = nullptr, HelperProcess* frontHelper = nullptr,
-                                   const HWND* frontWindows = nullptr)
+                                   const HWND* frontWindows = nullptr,
+                                   std::vector<std::array<double, kRoadColumns>>* road = nullptr)
 {
-    std::vector<double> milliseconds;
+    std::vector<double> measured;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
     for (size_t i = 0; i < windows.size(); ++i) {
         const DWORD wait = static_cast<DWORD>(i * 61 % kSafeModeTimerPeriod);
         // Each show follows a change of the foreground, the floor's as well: the system's own
@@ -96,16 +129,39 @@ std::vector<double> MeasureLatency(Engine& engine, HelperProcess& helper, const 
         WaitFor([] { return false; }, wait);
         // The worker meets the foreground event just before the show's.
         changeFront(2 * i + 1);
-        const long long micro = helper.ShowAndWait(windows[i], 153, 2000);
-        if (micro < 0)
+        for (volatile LONG& at : g_roadAt)
+            at = 0;
+        // As HelperProcess::ShowAndWait, with the moments kept for the road.
+        const DWORD shown = DWORD(helper.Command(L"show\t" + HelperProcess::Argument(windows[i])));
+        const bool seen = helper.WaitForAlpha(windows[i], 153, 2000);
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const auto milliseconds = [&](DWORD from, DWORD to) { return LONG(to - from) * 1000.0 / double(frequency.QuadPart); };
+        if (!seen)
             ++timeouts;
         else
-            milliseconds.push_back(micro / 1000.0);
+            measured.push_back(milliseconds(shown, now.LowPart));
+        if (road && seen) {
+            // Every step reached after the show and in its order: else this window took another road.
+            std::array<double, kRoadColumns> parts{};
+            DWORD from = DWORD(helper.Command(L"shown"));
+            parts[0] = milliseconds(shown, from);
+            bool whole = true;
+            for (size_t p = 0; p < std::size(kRoadParts); ++p) {
+                const DWORD at = DWORD(g_roadAt[int(kRoadParts[p].until)]);
+                whole = whole && at && LONG(at - from) >= 0;
+                parts[p + 1] = milliseconds(from, at);
+                from = at;
+            }
+            parts[kRoadColumns - 1] = milliseconds(from, now.LowPart);
+            if (whole)
+                road->push_back(parts);
+        }
         helper.Hide(windows[i], true);
         if (makeOpaque)
             engine.ProcessWindow(windows[i], true);
     }
-    return milliseconds;
+    return measured;
 }
 
 // The windows a sweep hands to ProcessWindow.
@@ -166,7 +222,11 @@ void LatencyBench(const wchar_t* dataFile)
     };
     std::vector<double> floor;
     double floorMedian = 0, floorP99 = 0;
+    std::vector<std::array<double, kRoadColumns>> road;
     for (const auto& run : runs) {
+        // The road's steps are timed in the first run only: the recorder costs a little itself.
+        const bool timeRoad = &run == &runs[0];
+        g_roadRecorder = timeRoad ? RecordFirstArrival : nullptr;
         engine.settings.safeMode = run.safeMode;
         engine.settings.wheelAdjust = run.wheelHook;
         engine.settings.activeWindowOpaque = run.activeOpaque;
@@ -179,7 +239,8 @@ void LatencyBench(const wchar_t* dataFile)
             floor.clear();
         const std::vector<double> ms = MeasureLatency(engine, helper, windows, run.makeOpaque, timeouts,
                                                       withFloor ? &floorWindows : nullptr, &floor,
-                                                      &frontHelper, run.frontChanges ? front : nullptr);
+                                                      &frontHelper, run.frontChanges ? front : nullptr,
+                                                      timeRoad ? &road : nullptr);
         const int othersAtEnd = CountSweptWindows();
         engine.Stop();
         if (withFloor && !floor.empty()) {
@@ -198,6 +259,18 @@ void LatencyBench(const wchar_t* dataFile)
         std::printf("| %s | %s | %s | %.2f | %.2f | %.2f | %d | %.2f | %.2f |\n", run.mode, run.hidden, swept.c_str(),
                     Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0), timeouts,
                     Percentile(ms, 0.5) / floorMedian, Percentile(ms, 0.99) / floorP99);
+    }
+    g_roadRecorder = nullptr;
+    std::printf("\nOne window's road in the first hook-mode run, %d windows whose every step was seen in order: "
+                "each part's median and 90th percentile, ms\n| part | median | p90 |\n|---|---|---|\n", int(road.size()));
+    for (size_t column = 0; column < kRoadColumns && !road.empty(); ++column) {
+        std::vector<double> values;
+        for (const auto& parts : road)
+            values.push_back(parts[column]);
+        const char* what = column == 0                  ? "ShowWindow in the showing program (in the floor too)"
+                           : column == kRoadColumns - 1 ? "until the bench saw it (its polling; in the floor too)"
+                                                        : kRoadParts[column - 1].what;
+        std::printf("| %s | %.3f | %.3f |\n", what, Percentile(values, 0.5), Percentile(values, 0.9));
     }
     for (HWND window : windows)
         helper.Destroy(window);

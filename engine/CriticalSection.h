@@ -9,6 +9,9 @@ public:
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
 
+    // For waits that release it meanwhile (SleepConditionVariableCS).
+    CRITICAL_SECTION* Native() { return &m_section; }
+
     class Lock {
     public:
         explicit Lock(CriticalSection& owner) : m_owner(owner) { EnterCriticalSection(&m_owner.m_section); }

@@ -5,6 +5,7 @@
 #include "FrontWindow.h"
 #include "PVDLL.h"
 #include "PathUtil.h"
+#include "RoadTrace.h"
 #include "RunningAtom.h"
 #include "WindowAlpha.h"
 
@@ -24,6 +25,21 @@ struct SweepRecord {
     Engine* engine;
     bool restore;
 };
+
+// The message filter lets programs of lower privilege post "WM_PANEVEIL" as well: the worker takes
+// only what PVDLL would send. A child that was layered would stay translucent, since every restore
+// walks the top-level windows only.
+bool IsWhatTheHookSends(HWND window, LPARAM kind)
+{
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    if (kind == PV_SHOWN)
+        return (style & (WS_CHILD | WS_VISIBLE)) == WS_VISIBLE && GetAncestor(window, GA_ROOT) == window;
+    if (kind == PV_HIDDEN)
+        return !(style & WS_CHILD) && IsWindow(window) && GetAncestor(window, GA_ROOT) == window;
+    if (kind == PV_FOREGROUND)
+        return !(style & WS_CHILD) && window && FrontWindowOf(GetForegroundWindow()) == window;
+    return false;
+}
 
 } // namespace
 
@@ -163,7 +179,8 @@ DWORD WINAPI Engine::WorkerThreadProc(LPVOID parameter)
         SetEvent(engine->m_workerReady.get());
 
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message != engine->windowMessage)
+        RecordRoad(RoadStep::WorkerWoke);
+        if (msg.message != engine->windowMessage || !IsWhatTheHookSends(reinterpret_cast<HWND>(msg.wParam), msg.lParam))
             continue;
         if (msg.lParam == PV_FOREGROUND)
             engine->OnForeground(reinterpret_cast<HWND>(msg.wParam));
@@ -317,41 +334,56 @@ bool Engine::ApplySettings(bool restartEngine, bool updateAutoStart, bool reappl
     return SaveDataFile();
 }
 
-bool Engine::SetWindowTransparency(HWND window, uint8_t percentage, bool overOwnAlpha)
+bool Engine::SetWindowTransparency(HWND window, uint8_t percentage, bool named)
+{
+    return SetWindowTransparency(window, percentage, named, 0);
+}
+
+bool Engine::SetWindowTransparency(HWND window, uint8_t percentage, bool named, DWORD windowThread)
 {
     if (percentage == 0)
-        return RestoreMarkedWindow(window, Gate());
-    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), overOwnAlpha,
-                            Gate());
+        return RestoreMarkedWindow(window, Gate(), windowThread);
+    return ApplyWindowAlpha(window, AlphaForTransparency(percentage, settings.superTransMode != 0), named, Gate(),
+                            windowThread);
 }
 
 bool Engine::ProcessWindow(HWND window, bool restore)
 {
-    // A restore needs neither the program nor the filters: the percentage is 0 either way.
-    if (restore)
-        return RestoreMarkedWindow(window, Gate());
     wchar_t className[kPathCapacity] = {};
     DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
+    const DWORD thread = GetWindowThreadProcessId(window, &processId);
+    // A restore needs neither the program nor the filters: the percentage is 0 either way.
+    if (restore)
+        return RestoreMarkedWindow(window, Gate(), thread);
     GetClassNameW(window, className, kPathCapacity - 1);
-    return ProcessWindow(window, restore, processId, className);
+    return ProcessWindow(window, restore, {processId, thread}, className);
 }
 
-bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className)
+bool Engine::ProcessWindow(HWND window, bool restore, WindowOwner owner, const wchar_t* className)
 {
     if (restore)
-        return RestoreMarkedWindow(window, Gate());
+        return RestoreMarkedWindow(window, Gate(), owner.thread);
     wchar_t imagePath[kPathCapacity] = {};
     wchar_t title[kPathCapacity] = {};
-    m_programPaths.Lookup(processId, imagePath);
+    m_programPaths.Lookup(owner.process, imagePath);
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = settings.globalTransparency;
-    const bool filtered = filters.MatchWindow(imagePath, className, title, &percentage);
-    if (!filtered && (IsExcludedWindowClass(className) || processId == GetCurrentProcessId()))
+    bool filtered = filters.MatchWindow(imagePath, className, title, &percentage);
+    bool excluded = IsExcludedWindowClass(className) || owner.process == GetCurrentProcessId();
+    // The desktop, tooltips and Paneveil's own windows take no transparency for their program's
+    // path alone: a filter on the shell's program would turn the desktop black. One that names
+    // their title or class still reaches them.
+    if (filtered && (excluded || window == GetShellWindow())) {
+        excluded = true;
+        percentage = settings.globalTransparency;
+        filtered = filters.MatchWindow(L"", className, title, &percentage);
+    }
+    RecordRoad(RoadStep::Matched);
+    if (!filtered && excluded)
         return false;
     if (percentage != 0 && IsKeptOpaque(window, className))
         percentage = 0;
-    return SetWindowTransparency(window, percentage, filtered);
+    return SetWindowTransparency(window, percentage, filtered, owner.thread);
 }
 
 // Whatever the filters say: the front window while the option asks for it, and a full-screen
@@ -396,12 +428,12 @@ BOOL CALLBACK Engine::EnumWindowsProc(HWND window, LPARAM parameter)
     if (known == engine.m_sweptWindows.end()) {
         wchar_t className[kPathCapacity] = {};
         DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
+        const DWORD thread = GetWindowThreadProcessId(window, &processId);
         GetClassNameW(window, className, kPathCapacity - 1);
-        known = engine.m_sweptWindows.emplace(window, SweptWindow{processId, 0, className}).first;
+        known = engine.m_sweptWindows.emplace(window, SweptWindow{{processId, thread}, 0, className}).first;
     }
     known->second.sweep = engine.m_sweepNumber;
-    engine.ProcessWindow(window, record->restore, known->second.processId, known->second.className.c_str());
+    engine.ProcessWindow(window, record->restore, known->second.owner, known->second.className.c_str());
     return TRUE;
 }
 

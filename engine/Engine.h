@@ -68,8 +68,9 @@ public:
     bool SweepWindows(bool restore);
     // True if the window was changed or already had the wanted alpha; false if left alone.
     bool ProcessWindow(HWND window, bool restore);
-    // `overOwnAlpha`: also over a window that its own program keeps translucent (a filter).
-    bool SetWindowTransparency(HWND window, uint8_t percentage, bool overOwnAlpha = true);
+    // `named`: a filter names the window, which then takes it also where its own program keeps it
+    // translucent or lets the mouse pass through it.
+    bool SetWindowTransparency(HWND window, uint8_t percentage, bool named = true);
 
 private:
     friend class EngineProbe;   // the tests look at the worker thread
@@ -80,7 +81,12 @@ private:
     static BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM parameter);
     void EndHookThread();
     HungWindowGate* Gate();
-    bool ProcessWindow(HWND window, bool restore, DWORD processId, const wchar_t* className);
+    struct WindowOwner {
+        DWORD process;
+        DWORD thread;
+    };
+    bool ProcessWindow(HWND window, bool restore, WindowOwner owner, const wchar_t* className);
+    bool SetWindowTransparency(HWND window, uint8_t percentage, bool named, DWORD windowThread);
     bool WriteAutoStartValue();
     // The window that came to the front is restored, the one left behind gets its alpha again.
     void OnForeground(HWND window);
@@ -111,7 +117,7 @@ private:
     // What never changes in a window's life, kept from one safe-mode sweep to the next, so that a
     // sweep asks each window only what can change. Only the sweeping thread uses it.
     struct SweptWindow {
-        DWORD processId;
+        WindowOwner owner;
         DWORD sweep;
         std::wstring className;
     };

@@ -1,236 +1,257 @@
 #include "HungWindowGate.h"
 
-#include "UniqueHandle.h"
+#include <algorithm>
+#include <atomic>
 #include <deque>
+#include <unordered_map>
 
-struct HungWindowGate::Program {
-    // A caller that waits for its job; touched only under `lock`, and detached by the caller
-    // before it stops waiting.
-    struct Waiter {
-        HANDLE event;
-        bool done;
-        bool result;
-    };
-    struct Entry {
-        Job job;
-        Waiter* waiter;
+#include "CriticalSection.h"
+#include "RoadTrace.h"
+#include "UniqueHandle.h"
+
+struct HungWindowGate::State {
+    struct Queue {
+        std::deque<Job> jobs;     // the first runs now or next; it leaves once done
+        bool serving = false;     // a helper runs the first job
+        bool listed = false;      // in `ready`
+        DWORD retryDelay = 0;     // 0 while the thread answers
+        DWORD askAgainAt = 0;     // a tick count, while it does not
     };
 
-    DWORD processId = 0;
+    State() { InitializeConditionVariable(&work); }
+
+    // The next thread whose first job a helper may start, or 0. Threads that did not answer come
+    // back once their delay is over, behind those waiting already.
+    DWORD TakeReady(DWORD now)
+    {
+        for (auto& [thread, queue] : queues) {
+            if (queue.retryDelay && !queue.listed && !queue.serving && static_cast<LONG>(now - queue.askAgainAt) >= 0) {
+                queue.listed = true;
+                ready.push_back(thread);
+            }
+        }
+        while (!ready.empty()) {
+            const DWORD thread = ready.front();
+            ready.pop_front();
+            const auto found = queues.find(thread);
+            if (found == queues.end())
+                continue;
+            found->second.listed = false;
+            if (!found->second.serving && !found->second.jobs.empty())
+                return thread;
+        }
+        return 0;
+    }
+    // Milliseconds until a thread that did not answer is due again; INFINITE when none waits.
+    DWORD UntilRetry(DWORD now) const
+    {
+        DWORD wait = INFINITE;
+        for (const auto& [thread, queue] : queues) {
+            if (queue.retryDelay && !queue.serving) {
+                const LONG left = static_cast<LONG>(queue.askAgainAt - now);
+                wait = std::min<DWORD>(wait, left > 0 ? static_cast<DWORD>(left) : 0);
+            }
+        }
+        return wait;
+    }
+    void List(DWORD thread, Queue& queue)
+    {
+        if (!queue.listed && !queue.serving && !queue.retryDelay && !queue.jobs.empty()) {
+            queue.listed = true;
+            ready.push_back(thread);
+        }
+    }
+    bool HasWorkForAnAnsweringThread() const
+    {
+        for (const auto& [thread, queue] : queues) {
+            if (!queue.retryDelay && !queue.jobs.empty())
+                return true;
+        }
+        return false;
+    }
+
     CriticalSection lock;
-    UniqueKernelHandle thread;
-    UniqueKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-    std::deque<Entry> queue;   // the first entry runs now or next; it leaves when done
-    bool stopped = false;   // only jobs that restore still run
-    bool ended = false;     // the helper takes no more jobs
+    CONDITION_VARIABLE work;   // a job is ready, or a helper should look at the retries again
+    std::unordered_map<DWORD, Queue> queues;   // by the thread of the windows
+    std::deque<DWORD> ready;
+    int helpers = 0;
+    int idleHelpers = 0;
+    // Their handles, for Freeze, which takes no lock; a slot is reused once its thread has ended.
+    std::atomic<HANDLE> helperThreads[kHelpers] = {};
+    UniqueKernelHandle jobDone{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    int settling = 0;   // callers of Settle, which jobDone wakes
 };
 
 namespace {
 
-using Program = HungWindowGate::Program;
+using State = HungWindowGate::State;
+
+using Locked = CriticalSection::Lock;
 
 DWORD WINAPI HelperThreadProc(LPVOID parameter)
 {
-    const std::unique_ptr<std::shared_ptr<Program>> owner(static_cast<std::shared_ptr<Program>*>(parameter));
-    Program& program = **owner;
-    bool idle = false;
+    const std::unique_ptr<std::shared_ptr<State>> owner(static_cast<std::shared_ptr<State>*>(parameter));
+    State& state = **owner;
+    EnterCriticalSection(state.lock.Native());
     for (;;) {
-        HungWindowGate::Job job{};
-        bool skip = false;
-        {
-            CriticalSection::Lock lock(program.lock);
-            if (program.queue.empty()) {
-                if (program.stopped || idle) {
-                    program.ended = true;
-                    return 0;
-                }
-            } else {
-                job = program.queue.front().job;
-                skip = program.stopped && !job.restore;
-            }
-        }
-        if (!job.run) {
-            idle = WaitForSingleObject(program.wake.get(), HungWindowGate::kIdleMilliseconds) == WAIT_TIMEOUT;
+        const DWORD thread = state.TakeReady(GetTickCount());
+        if (!thread) {
+            const DWORD retry = state.UntilRetry(GetTickCount());
+            ++state.idleHelpers;
+            const DWORD wait = std::min(retry, HungWindowGate::kIdleMilliseconds);
+            const bool woken = SleepConditionVariableCS(&state.work, state.lock.Native(), wait) != FALSE;
+            --state.idleHelpers;
+            // Idle for the whole time, with nothing queued: a new helper comes with the next job.
+            if (!woken && retry == INFINITE && state.queues.empty())
+                break;
             continue;
         }
-        idle = false;
+        State::Queue& queue = state.queues[thread];   // references survive other insertions
+        queue.serving = true;
+        const HungWindowGate::Job job = queue.jobs.front();
+        LeaveCriticalSection(state.lock.Native());
+
+        RecordRoad(RoadStep::HelperWoke);
         // The window's thread answers first, so that what it set up to now is read after it, not
-        // before; this is the call that may block, and it holds nothing.
-        if (!skip)
-            SendMessageW(job.window, WM_NULL, 0, 0);
-        const bool result = !skip && job.run(job);
-        CriticalSection::Lock lock(program.lock);
-        const Program::Entry& done = program.queue.front();
-        if (done.waiter) {
-            done.waiter->done = true;
-            done.waiter->result = result;
-            SetEvent(done.waiter->event);
+        // before. A thread that does not answer in time is asked again later.
+        DWORD_PTR result = 0;
+        const bool answered = SendMessageTimeoutW(job.window, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                                  HungWindowGate::kAnswerMilliseconds, &result) != 0;
+        const bool gone = !answered && !IsWindow(job.window);
+        if (answered) {
+            RecordRoad(RoadStep::Answered);
+            job.run(job);
         }
-        program.queue.pop_front();
+
+        EnterCriticalSection(state.lock.Native());
+        queue.serving = false;
+        if (answered || gone) {
+            queue.jobs.pop_front();
+            queue.retryDelay = 0;
+        } else {
+            queue.retryDelay = queue.retryDelay ? std::min(2 * queue.retryDelay, HungWindowGate::kLongestRetryMilliseconds)
+                                                : HungWindowGate::kFirstRetryMilliseconds;
+            queue.askAgainAt = GetTickCount() + queue.retryDelay;
+        }
+        if (queue.jobs.empty())
+            state.queues.erase(thread);
+        else
+            state.List(thread, queue);
+        if (state.settling)
+            SetEvent(state.jobDone.get());
     }
+    --state.helpers;
+    LeaveCriticalSection(state.lock.Native());
+    return 0;
 }
 
-// Waits for `object` until `deadline` (a tick count), serving messages sent to this thread
-// meanwhile: a helper may be changing a window of this thread, as Stop's wait for the worker does.
-bool WaitServingSentMessages(HANDLE object, DWORD deadline)
+// Starts a helper if the ready jobs outnumber the idle ones and the bound allows. Under the lock.
+void AddHelperIfNeeded(const std::shared_ptr<State>& shared)
 {
-    for (;;) {
-        const DWORD now = GetTickCount();
-        const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
-        const DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1)
-            return result == WAIT_OBJECT_0;
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    State& state = *shared;
+    if (state.idleHelpers > 0 || state.helpers >= HungWindowGate::kHelpers)
+        return;
+    for (auto& slot : state.helperThreads) {
+        const HANDLE old = slot.load();
+        if (old && WaitForSingleObject(old, 0) != WAIT_OBJECT_0)
+            continue;
+        auto* share = new std::shared_ptr<State>(shared);
+        const HANDLE thread = CreateThread(nullptr, 0, HelperThreadProc, share, 0, nullptr);
+        if (!thread) {
+            // The job waits for the next one given, or for a helper that ends its current job.
+            delete share;
+            return;
+        }
+        slot.store(thread);
+        if (old)
+            CloseHandle(old);
+        ++state.helpers;
+        return;
     }
 }
 
 } // namespace
 
-static bool HasEnded(Program& program)
+HungWindowGate::HungWindowGate() : m_state(std::make_shared<State>())
 {
-    CriticalSection::Lock lock(program.lock);
-    return program.ended;
 }
 
-// The program's live helper; with `create`, a new one if it has none (null when no slot or no
-// thread is to be had). Called under m_lock.
-std::shared_ptr<Program> HungWindowGate::ProgramOf(DWORD processId, bool create)
+bool HungWindowGate::IsBusy(DWORD windowThread)
 {
-    std::shared_ptr<Program>* freeSlot = nullptr;
-    for (auto& slot : m_programs) {
-        if (slot && HasEnded(*slot))
-            slot.reset();
-        if (slot && slot->processId == processId)
-            return slot;
-        if (!slot && !freeSlot)
-            freeSlot = &slot;
-    }
-    if (!create || !freeSlot)
-        return nullptr;
-    auto program = std::make_shared<Program>();
-    program->processId = processId;
-    auto* share = new std::shared_ptr<Program>(program);
-    program->thread.reset(CreateThread(nullptr, 0, HelperThreadProc, share, 0, nullptr));
-    if (!program->thread || !program->wake) {
-        if (program->thread) {
-            // It ends at once: its queue is empty and it is stopped.
-            CriticalSection::Lock lock(program->lock);
-            program->stopped = true;
-        } else {
-            delete share;
-        }
-        return nullptr;
-    }
-    *freeSlot = program;
-    return program;
+    Locked lock(m_state->lock);
+    return m_state->queues.count(windowThread) != 0;
 }
 
-bool HungWindowGate::IsBusy(HWND window)
+void HungWindowGate::Give(const Job& job, DWORD windowThread)
 {
-    {
-        CriticalSection::Lock lock(m_lock);
-        bool any = false;
-        for (const auto& slot : m_programs)
-            any = any || slot;
-        // The usual case costs no call on the window.
-        if (!any)
-            return false;
+    State& state = *m_state;
+    Locked lock(state.lock);
+    State::Queue& queue = state.queues[windowThread];
+    Job given = job;
+    given.thread = windowThread;
+    const auto notBegun = queue.jobs.begin() + (queue.serving ? 1 : 0);
+    const auto same = std::find_if(notBegun, queue.jobs.end(), [&](const Job& queued) { return queued.window == job.window; });
+    if (same != queue.jobs.end())
+        *same = given;
+    else
+        queue.jobs.push_back(given);
+    state.List(windowThread, queue);
+    if (queue.listed) {
+        AddHelperIfNeeded(m_state);
+        WakeConditionVariable(&state.work);
     }
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    CriticalSection::Lock lock(m_lock);
-    const std::shared_ptr<Program> program = ProgramOf(processId, false);
-    if (!program)
-        return false;
-    CriticalSection::Lock programLock(program->lock);
-    return !program->queue.empty();
 }
 
-bool HungWindowGate::Run(const Job& job, bool& result)
+bool HungWindowGate::Settle(DWORD milliseconds)
 {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(job.window, &processId);
-    if (processId == 0)
-        return false;
-    Program::Waiter waiter{nullptr, false, false};
-    std::shared_ptr<Program> program;
+    State& state = *m_state;
+    const DWORD deadline = GetTickCount() + milliseconds;
     {
-        CriticalSection::Lock lock(m_lock);
-        // A helper that ends meanwhile takes no more jobs: then a new one.
-        for (int attempt = 0; attempt < 2 && !program; ++attempt) {
-            const std::shared_ptr<Program> candidate = ProgramOf(processId, true);
-            if (!candidate)
-                return false;
-            CriticalSection::Lock programLock(candidate->lock);
-            if (candidate->ended || candidate->stopped)
-                continue;
-            program = candidate;
-            auto& queue = program->queue;
-            Program::Entry* entry = nullptr;
-            // Only a window's last wish counts: a job that has not begun is replaced.
-            for (size_t i = 1; i < queue.size() && !entry; ++i) {
-                if (queue[i].job.window == job.window)
-                    entry = &queue[i];
-            }
-            if (!entry) {
-                queue.push_back({job, nullptr});
-                entry = &queue.back();
-            }
-            entry->job = job;
-            // Waiting only behind nothing: later jobs of a program that does not answer must not
-            // hold the caller up again.
-            if (queue.size() == 1) {
-                waiter.event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-                entry->waiter = waiter.event ? &waiter : nullptr;
-            }
-            SetEvent(program->wake.get());
+        Locked lock(state.lock);
+        ++state.settling;
+    }
+    bool settled = false;
+    for (;;) {
+        {
+            Locked lock(state.lock);
+            settled = !state.HasWorkForAnAnsweringThread();
+        }
+        const LONG left = static_cast<LONG>(deadline - GetTickCount());
+        if (settled || left <= 0)
+            break;
+        const HANDLE done = state.jobDone.get();
+        if (MsgWaitForMultipleObjects(1, &done, FALSE, static_cast<DWORD>(left), QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            // Peeking delivers the sent messages; nothing posted is taken from the queue.
+            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
     }
-    if (!waiter.event)
-        return false;
-    // A job that needs this thread (a window of its own that a filter names) waits at most this long.
-    WaitForSingleObject(waiter.event, kAnswerMilliseconds);
-    {
-        CriticalSection::Lock programLock(program->lock);
-        for (Program::Entry& entry : program->queue) {
-            if (entry.waiter == &waiter)
-                entry.waiter = nullptr;
-        }
-    }
-    CloseHandle(waiter.event);
-    result = waiter.result;
-    return waiter.done;
+    Locked lock(state.lock);
+    --state.settling;
+    return settled;
 }
 
 void HungWindowGate::Stop()
 {
-    std::shared_ptr<Program> programs[kPrograms];
     {
-        CriticalSection::Lock lock(m_lock);
-        for (int i = 0; i < kPrograms; ++i)
-            programs[i] = std::move(m_programs[i]);
+        State& state = *m_state;
+        Locked lock(state.lock);
+        for (auto queue = state.queues.begin(); queue != state.queues.end();) {
+            auto& jobs = queue->second.jobs;
+            jobs.erase(std::remove_if(jobs.begin() + (queue->second.serving ? 1 : 0), jobs.end(),
+                                      [](const Job& job) { return !job.restore; }),
+                       jobs.end());
+            queue = jobs.empty() ? state.queues.erase(queue) : std::next(queue);
+        }
     }
-    for (const auto& program : programs) {
-        if (!program)
-            continue;
-        CriticalSection::Lock lock(program->lock);
-        program->stopped = true;
-        SetEvent(program->wake.get());
-    }
-    const DWORD deadline = GetTickCount() + kStopMilliseconds;
-    for (const auto& program : programs) {
-        if (program)
-            WaitServingSentMessages(program->thread.get(), deadline);
-    }
+    Settle(kStopMilliseconds);
 }
 
 void HungWindowGate::Freeze()
 {
-    for (const auto& slot : m_programs) {
-        if (const Program* program = slot.get()) {
-            if (GetThreadId(program->thread.get()) != GetCurrentThreadId())
-                SuspendThread(program->thread.get());
-        }
+    for (const auto& slot : m_state->helperThreads) {
+        const HANDLE thread = slot.load();
+        if (thread && GetThreadId(thread) != GetCurrentThreadId())
+            SuspendThread(thread);
     }
 }

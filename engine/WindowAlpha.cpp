@@ -5,6 +5,7 @@
 #include "FilterList.h"
 #include "HungWindowGate.h"
 #include "LazyProc.h"
+#include "RoadTrace.h"
 
 namespace {
 
@@ -14,27 +15,27 @@ constexpr UINT_PTR kAddedLayeredBit = UINT_PTR{1} << 16;
 constexpr UINT_PTR kMarkBit = UINT_PTR{1} << 17;
 constexpr UINT_PTR kLeftAloneNote = UINT_PTR{1} << 18;
 
-constexpr BYTE kJobOverOwnAlpha = 1;
+constexpr BYTE kJobNamed = 1;
 
 LazyProc<BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*)> g_getLayeredWindowAttributes(
     L"User32.dll", "GetLayeredWindowAttributes");
 
-// The worker and the user-interface thread may meet the same window at once (a window shown
-// while the engine starts): reading a window's alpha and mark and writing them again is one step.
-// It is held only around calls that wait for no other thread, so a holder that keeps it long has
-// been terminated (a worker that Stop had to end): from then on it is passed by.
+// Two engine threads may meet the same window at once (the worker and a sweep, a helper and a
+// restore): reading a window's alpha and mark and writing them again is one step, under the lock
+// of its window's stripe. It is held only around calls that wait for no other thread, so a holder
+// that keeps it long has been terminated (a worker that Stop had to end): from then on that
+// stripe is passed by.
 class MarkStep {
 public:
-    explicit MarkStep(bool take = true)
+    explicit MarkStep(HWND window, bool take = true)
+        : m_stripe(Stripes()[(reinterpret_cast<UINT_PTR>(window) >> 2) % kStripes])
     {
-        static const bool initialised = (InitializeCriticalSection(&s_section), true);
-        (void)initialised;
-        for (int tries = 0; take && !s_lost && tries < 200 && !m_held; ++tries) {
-            m_held = TryEnterCriticalSection(&s_section) != FALSE;
+        for (int tries = 0; take && !m_stripe.lost && tries < 200 && !m_held; ++tries) {
+            m_held = TryEnterCriticalSection(&m_stripe.section) != FALSE;
             if (!m_held)
-                Sleep(1);
+                Sleep(tries < 20 ? 0 : 1);
         }
-        s_lost = s_lost || (take && !m_held);
+        m_stripe.lost = m_stripe.lost || (take && !m_held);
     }
     ~MarkStep() { Release(); }
     MarkStep(const MarkStep&) = delete;
@@ -42,13 +43,23 @@ public:
     void Release()
     {
         if (m_held)
-            LeaveCriticalSection(&s_section);
+            LeaveCriticalSection(&m_stripe.section);
         m_held = false;
     }
 
 private:
-    static inline CRITICAL_SECTION s_section;
-    static inline std::atomic<bool> s_lost{false};
+    static constexpr size_t kStripes = 61;
+    struct Stripe {
+        Stripe() { InitializeCriticalSection(&section); }
+        CRITICAL_SECTION section;
+        std::atomic<bool> lost{false};
+    };
+    static Stripe* Stripes()
+    {
+        static Stripe stripes[kStripes];
+        return stripes;
+    }
+    Stripe& m_stripe;
     bool m_held = false;
 };
 
@@ -70,110 +81,122 @@ void LeaveAlone(HWND window)
     RemovePropW(window, kAlphaProperty);
 }
 
-bool IsOtherThreadsWindow(HWND window)
+DWORD ThreadOf(HWND window, DWORD known)
 {
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    return thread != 0 && thread != GetCurrentThreadId();
+    return known ? known : GetWindowThreadProcessId(window, nullptr);
 }
 
-bool RunJob(const HungWindowGate::Job& job);
+void RunJob(const HungWindowGate::Job& job);
 
-bool ThroughGate(HungWindowGate& gate, HWND window, BYTE alpha, bool restore, BYTE kind)
+bool Give(HungWindowGate& gate, DWORD thread, HWND window, BYTE alpha, bool restore, BYTE kind)
 {
-    bool result = false;
-    return gate.Run({RunJob, window, alpha, restore, kind}, result) && result;
+    gate.Give({RunJob, window, alpha, restore, kind, thread}, thread);
+    return false;
 }
 
-// With `onlyUnlayered`, the second look that a helper takes once the window's thread has
-// answered: a window that its program layered meanwhile is its program's.
-bool Apply(HWND window, BYTE alpha, bool overOwnAlpha, HungWindowGate* gate, bool onlyUnlayered)
+// Every decision about a window is taken here, inside the mark's step, from its style, attributes
+// and mark as they are now: another engine thread may have changed them a moment ago. Only a
+// change of another thread's style is made outside the step, by a helper whose job stays queued
+// (so IsBusy holds the others back) until the alpha is set.
+// `firstLook`: the caller has not read the window yet (a helper's job has, when it was given).
+bool Apply(HWND window, BYTE alpha, bool named, HungWindowGate* gate, DWORD thread, bool firstLook = true)
 {
     const auto getAttributes = g_getLayeredWindowAttributes.Get();
     BYTE current = 0;
     DWORD flags = 0;
-    // Attributes come only from a layered window, and an unchanged one (every safe-mode sweep
+    // Decides only the fast path: a window that has the alpha already (every safe-mode sweep
     // meets mostly those) costs this one call.
-    const bool attributesRead = getAttributes && getAttributes(window, nullptr, &current, &flags);
-    if (attributesRead && flags == LWA_ALPHA && current == alpha)
+    if (firstLook && getAttributes && getAttributes(window, nullptr, &current, &flags) && flags == LWA_ALPHA &&
+        current == alpha)
         return true;
-    // Behind the jobs that wait for the window's program, never beside them.
-    if (gate && gate->IsBusy(window))
-        return ThroughGate(*gate, window, alpha, false, overOwnAlpha ? kJobOverOwnAlpha : 0);
 
-    MarkStep step;
-    const LONG exStyle = attributesRead ? WS_EX_LAYERED : GetWindowLongW(window, GWL_EXSTYLE);
+    thread = ThreadOf(window, thread);
+    const bool othersWindow = thread != GetCurrentThreadId();
+    MarkStep step(window);
+    // Behind the jobs that wait for the window's program, never beside them.
+    if (gate && gate->IsBusy(thread))
+        return step.Release(), Give(*gate, thread, window, alpha, false, named ? kJobNamed : 0);
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    if (!(exStyle & WS_EX_LAYERED) && gate && othersWindow)
+        return step.Release(), Give(*gate, thread, window, alpha, false, named ? kJobNamed : 0);
+    const bool attributesRead = (exStyle & WS_EX_LAYERED) && getAttributes &&
+                                getAttributes(window, nullptr, &current, &flags);
     WindowMark mark{};
     const MarkState state = ReadMark(window, &mark);
-    if (state == MarkState::LeftAlone || (state == MarkState::Marked && !(exStyle & WS_EX_LAYERED))) {
+    if (state == MarkState::LeftAlone)
+        return false;
+
+    if (!(exStyle & WS_EX_LAYERED)) {
         // Its program took the layering away after Paneveil had added it.
         if (state == MarkState::Marked)
-            LeaveAlone(window);
-        return false;
-    }
-    if (exStyle & WS_EX_LAYERED) {
-        if (onlyUnlayered && state == MarkState::None)
+            return LeaveAlone(window), false;
+        // Layered, a window the mouse passes through would take every click for the one behind it.
+        if ((exStyle & WS_EX_TRANSPARENT) && !named)
             return false;
-        if (getAttributes && (!attributesRead || flags != LWA_ALPHA)) {
-            // Per-pixel alpha (UpdateLayeredWindow) or a colour key: its program draws it so.
-            if (state == MarkState::Marked)
-                LeaveAlone(window);
+        // Marked first: a process that ends between the calls leaves a window that a later restore
+        // recognises. The step is kept over a window of this thread, whose style waits for nobody.
+        WriteMark(window, {true, 255, alpha});
+        RecordRoad(RoadStep::Marked);
+        if (othersWindow)
+            step.Release();
+        // Only WS_EX_LAYERED changes, on the style read just now, after the window's thread answered.
+        SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+        RecordRoad(RoadStep::StyleSet);
+        if (!SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA)) {
+            // A layered window without attributes is not drawn at all.
+            SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+            RemovePropW(window, kMarkProperty);
             return false;
         }
-        if (!getAttributes)
-            current = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(GetPropW(window, kAlphaProperty)));
-        if (state == MarkState::Marked && getAttributes && current != mark.alphaSet) {
-            // A fade-in, or the program's own opacity setting.
-            LeaveAlone(window);
-            return false;
-        }
-        // Its program's own translucency (an overlay at 0, a window at its own 200), unless a
-        // filter names it. Layered at 255, a window is opaque like any other.
-        if (state == MarkState::None && current < 255 && !overOwnAlpha)
-            return false;
-        if (state == MarkState::None)
-            mark = {false, current, current};
-        if (current == alpha)
-            return true;
-        mark.alphaSet = alpha;
-        WriteMark(window, mark);
-        SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
+        RecordRoad(RoadStep::AlphaSet);
         if (!getAttributes)
             RememberAlpha(window, alpha);
         return true;
     }
 
-    if (gate && IsOtherThreadsWindow(window)) {
-        step.Release();
-        return ThroughGate(*gate, window, alpha, false, overOwnAlpha ? kJobOverOwnAlpha : 0);
-    }
-    // Marked first: a process that ends between the two calls leaves a window that a later
-    // restore recognises.
-    WriteMark(window, {true, 255, alpha});
-    step.Release();
-    // Only WS_EX_LAYERED changes, on the style read just now, after the window's thread answered.
-    SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    if (!SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA)) {
-        // A layered window without attributes is not drawn at all.
-        SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
-        RemovePropW(window, kMarkProperty);
+    // Layered by Paneveil, and its alpha never came (a process that stopped or ended in between).
+    const bool unfinished = state == MarkState::Marked && mark.addedLayered && getAttributes && !attributesRead;
+    if (getAttributes && !unfinished && (!attributesRead || flags != LWA_ALPHA)) {
+        // Per-pixel alpha (UpdateLayeredWindow) or a colour key: its program draws it so.
+        if (state == MarkState::Marked)
+            LeaveAlone(window);
         return false;
     }
+    if (!getAttributes)
+        current = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(GetPropW(window, kAlphaProperty)));
+    if (state == MarkState::Marked && !unfinished && getAttributes && current != mark.alphaSet) {
+        // A fade-in, or the program's own opacity setting.
+        LeaveAlone(window);
+        return false;
+    }
+    // Its program's own translucency (an overlay at 0, a window at its own 200), unless a filter
+    // names it. Layered at 255, a window is opaque like any other.
+    if (state == MarkState::None && current < 255 && !named)
+        return false;
+    if (state == MarkState::None)
+        mark = {false, current, current};
+    if (current == alpha && !unfinished)
+        return true;
+    mark.alphaSet = alpha;
+    WriteMark(window, mark);
+    SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
     if (!getAttributes)
         RememberAlpha(window, alpha);
     return true;
 }
 
 // `dying`: only what needs no answer from the window's thread and no lock (a dying process).
-bool Restore(HWND window, HungWindowGate* gate, bool dying)
+bool Restore(HWND window, HungWindowGate* gate, bool dying, DWORD thread)
 {
+    thread = dying ? 0 : ThreadOf(window, thread);
+    MarkStep step(window, !dying);
     // Behind the jobs that wait for the window's program; only making it opaque cannot wait.
-    const bool queued = gate && gate->IsBusy(window);
-    MarkStep step(!dying);
+    const bool queued = gate && gate->IsBusy(thread);
     WindowMark mark{};
     const MarkState state = ReadMark(window, &mark);
     if (state != MarkState::Marked) {
         if (queued)
-            return ThroughGate(*gate, window, 255, true, 0);
+            return step.Release(), Give(*gate, thread, window, 255, true, 0);
         if (state == MarkState::LeftAlone)
             RemovePropW(window, kMarkProperty);
         return false;
@@ -181,12 +204,15 @@ bool Restore(HWND window, HungWindowGate* gate, bool dying)
     const auto getAttributes = g_getLayeredWindowAttributes.Get();
     BYTE current = 0;
     DWORD flags = 0;
-    const bool ours = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) &&
-                      (!getAttributes || (getAttributes(window, nullptr, &current, &flags) && flags == LWA_ALPHA &&
-                                          current == mark.alphaSet));
+    const bool layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    const bool attributesRead = layered && getAttributes && getAttributes(window, nullptr, &current, &flags);
+    // A style Paneveil added whose alpha never came is its own unfinished change: not drawn at all.
+    const bool unfinished = layered && mark.addedLayered && getAttributes && !attributesRead;
+    const bool ours = layered && (!getAttributes || unfinished ||
+                                  (attributesRead && flags == LWA_ALPHA && current == mark.alphaSet));
     if (!ours || !mark.addedLayered) {
         if (queued)
-            return ThroughGate(*gate, window, 255, true, 0);
+            return step.Release(), Give(*gate, thread, window, 255, true, 0);
         if (ours)
             SetLayeredWindowAttributes(window, 0, mark.alphaBefore, LWA_ALPHA);
         // Not ours: its program took it back, and what it has now is its own.
@@ -194,7 +220,7 @@ bool Restore(HWND window, HungWindowGate* gate, bool dying)
         return ours;
     }
     // Opaque at once; the style may have to wait for the window's thread.
-    if (mark.alphaSet != 255) {
+    if (mark.alphaSet != 255 || unfinished) {
         SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
         mark.alphaSet = 255;
         WriteMark(window, mark);
@@ -204,18 +230,20 @@ bool Restore(HWND window, HungWindowGate* gate, bool dying)
     step.Release();
     if (dying)
         return true;
-    if (queued || (gate && IsOtherThreadsWindow(window)))
-        return ThroughGate(*gate, window, 255, true, 0);
+    if (queued || (gate && thread != GetCurrentThreadId()))
+        return Give(*gate, thread, window, 255, true, 0);
     Forget(window);
     SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     return true;
 }
 
-bool RunJob(const HungWindowGate::Job& job)
+void RunJob(const HungWindowGate::Job& job)
 {
-    return job.restore ? Restore(job.window, nullptr, false)
-                       : Apply(job.window, job.alpha, (job.kind & kJobOverOwnAlpha) != 0, nullptr, true);
+    if (job.restore)
+        Restore(job.window, nullptr, false, job.thread);
+    else
+        Apply(job.window, job.alpha, (job.kind & kJobNamed) != 0, nullptr, job.thread, false);
 }
 
 BOOL CALLBACK RestoreWindowProc(HWND window, LPARAM gate)
@@ -256,14 +284,14 @@ void WriteMark(HWND window, const WindowMark& mark)
     SetPropW(window, kMarkProperty, reinterpret_cast<HANDLE>(value));
 }
 
-bool ApplyWindowAlpha(HWND window, BYTE alpha, bool overOwnAlpha, HungWindowGate* gate)
+bool ApplyWindowAlpha(HWND window, BYTE alpha, bool named, HungWindowGate* gate, DWORD windowThread)
 {
-    return Apply(window, alpha, overOwnAlpha, gate, false);
+    return Apply(window, alpha, named, gate, windowThread);
 }
 
-bool RestoreMarkedWindow(HWND window, HungWindowGate* gate)
+bool RestoreMarkedWindow(HWND window, HungWindowGate* gate, DWORD windowThread)
 {
-    return Restore(window, gate, false);
+    return Restore(window, gate, false, windowThread);
 }
 
 void RestoreMarkedWindows(HungWindowGate* gate)
@@ -274,6 +302,7 @@ void RestoreMarkedWindows(HungWindowGate* gate)
 void PrepareWindowRestore()
 {
     g_getLayeredWindowAttributes.Get();
+    MarkStep stripes(nullptr, false);
 }
 
 void RestoreMarkedWindowsWithoutWaiting()
@@ -284,7 +313,7 @@ void RestoreMarkedWindowsWithoutWaiting()
     HWND window = GetTopWindow(nullptr);
     for (int i = 0; window && i < 65536; ++i, window = GetWindow(window, GW_HWNDNEXT)) {
         if (!(GetWindowLongW(window, GWL_STYLE) & WS_CHILD) && ReadMark(window) == MarkState::Marked)
-            Restore(window, nullptr, true);
+            Restore(window, nullptr, true, 0);
     }
 }
 

@@ -39,18 +39,22 @@ enum class MarkState { None, Marked, LeftAlone };
 MarkState ReadMark(HWND window, WindowMark* mark = nullptr);
 void WriteMark(HWND window, const WindowMark& mark);
 
-// Gives a top-level window `alpha`. A window its own program layered (WS_EX_LAYERED, LWA_ALPHA
-// below 255) is passed by unless `overOwnAlpha` (a filter names it); one that uses a colour key
-// or per-pixel alpha, or that its program took back, is always left alone; one that has the alpha
-// already is not touched. True if the window was changed or already had the alpha; false if it
-// was left alone or its change is still to come. With a gate, a style change of another thread's
-// window is made by the gate; without, here.
-bool ApplyWindowAlpha(HWND window, BYTE alpha, bool overOwnAlpha, HungWindowGate* gate);
+// Gives a top-level window `alpha`. Unless `named` (a filter names the window), a window its own
+// program layered (WS_EX_LAYERED, LWA_ALPHA below 255) is passed by, and so is one the mouse
+// passes through (WS_EX_TRANSPARENT, not layered), which layering would make click-through. One
+// that uses a colour key or per-pixel alpha, or that its program took back, is always left alone;
+// one that has the alpha already is not touched. True if the window was changed or already had
+// the alpha; false if it was left alone or its change is still to come. With a gate, a style
+// change of another thread's window is queued there; without, made here. `windowThread`, when
+// the caller knows it, spares a call.
+bool ApplyWindowAlpha(HWND window, BYTE alpha, bool named, HungWindowGate* gate, DWORD windowThread = 0);
 
 // Gives back what a marked window had (its old alpha, or no WS_EX_LAYERED if Paneveil added it)
-// and removes the mark; an unmarked window is not touched. True if the window was restored;
-// false if there was nothing to restore or the style change is still to come (with a gate).
-bool RestoreMarkedWindow(HWND window, HungWindowGate* gate);
+// and removes the mark; an unmarked window is not touched. A window that Paneveil layered and
+// whose alpha never came (a process stopped in between) is Paneveil's unfinished change and is
+// restored too. True if the window was restored; false if there was nothing to restore or the
+// style change is still to come (with a gate).
+bool RestoreMarkedWindow(HWND window, HungWindowGate* gate, DWORD windowThread = 0);
 // Restores every marked top-level window that is visible or layered. Needs no program path, no
 // filter and no engine state.
 void RestoreMarkedWindows(HungWindowGate* gate);

@@ -2,12 +2,15 @@
 // command is a line of wide text, fields separated by tabs, sent as WM_COPYDATA to the helper's
 // message-only window of class "PvHelperCommands" named after its process id; the message's
 // result is the answer:
-//   create <class> <title> [colorkey]       -> a hidden top-level window (0: failed)
+//   create <class> <title> [colorkey|clickthrough]
+//                                           -> a hidden top-level window (0: failed), layered with a
+//                                              colour key, or one the mouse passes through
 //   child <parent>                          -> a visible child window
 //   show|hide <hwnd> [quiet|layer]          -> ShowWindow and, unless quiet, the window event Windows
 //                                              would raise, or instead alpha 153 set by the helper
 //                                              itself; the time before the show (the low 32 bits
 //                                              of QueryPerformanceCounter)
+//   shown                                   -> the time just after the last show's ShowWindow
 //   notify <hwnd> <event> <object> <child>  -> a raw NotifyWinEvent
 //   alpha <hwnd>                            -> -1 not layered, -2 layered otherwise than with
 //                                              LWA_ALPHA alone, else the alpha
@@ -15,12 +18,10 @@
 //                                              after the window is shown as by "show"; with once,
 //                                              only after they have answered one WM_NULL
 //   busy <ms> <hwnd> toolwindow|ulw         -> shows the window as by "show", stops answering for
-//                                              a while, then gives it WS_EX_TOOLWINDOW and
-//                                              WS_EX_TRANSPARENT, or per-pixel alpha
+//                                              a while, then gives it WS_EX_TOOLWINDOW, or
+//                                              per-pixel alpha
 //   layer <hwnd> <alpha>                    -> its own WS_EX_LAYERED and LWA_ALPHA <alpha>
 //   ulw <hwnd>                              -> nonzero when UpdateLayeredWindow succeeds
-//   stream <count> <ms>                     -> a "PvStream" window every <ms>, each shown by a
-//                                              new thread of its own
 //   front <hwnd>                            -> SetForegroundWindow and the event Windows raises
 //   wheels                                  -> the wheel messages its windows have received
 //   destroy <hwnd>                          -> nonzero when destroyed
@@ -39,6 +40,7 @@ HWND g_commandWindow = nullptr;
 HWND g_answerOnce = nullptr;
 DWORD g_hangMilliseconds = 0;
 LONG g_wheels = 0;
+DWORD g_shownAt = 0;
 
 LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -83,38 +85,14 @@ void RegisterClassOnce(const std::wstring& name, WNDPROC procedure = HelperWindo
     RegisterClassW(&windowClass);   // fails harmlessly when it exists
 }
 
-DWORD WINAPI StreamWindowThread(LPVOID)
-{
-    RegisterClassOnce(L"PvStream");
-    const HWND window = CreateWindowExW(0, L"PvStream", L"stream", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
-                                        nullptr, nullptr, nullptr);
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    MSG msg;
-    // Wine keeps a thread's "no event hook" state from before the hook until the thread next
-    // looks at its queue; Windows has no such state.
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    NotifyWinEvent(EVENT_OBJECT_SHOW, window, OBJID_WINDOW, CHILDID_SELF);
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
-    return 0;
-}
-
-DWORD WINAPI StreamThread(LPVOID parameter)
-{
-    const auto count = LOWORD(reinterpret_cast<UINT_PTR>(parameter)), interval = HIWORD(reinterpret_cast<UINT_PTR>(parameter));
-    for (int i = 0; i < count; ++i, Sleep(interval))
-        CloseHandle(CreateThread(nullptr, 0, StreamWindowThread, nullptr, 0, nullptr));
-    return 0;
-}
-
 LRESULT Run(const std::vector<std::wstring>& f)
 {
     const std::wstring& command = f[0];
     const HWND window = f.size() >= 2 ? Window(f[1]) : nullptr;
     if (command == L"create") {
         RegisterClassOnce(f[1]);
-        const bool colorKey = f.size() >= 4 && f[3] == L"colorkey";
-        HWND created = CreateWindowExW(colorKey ? WS_EX_LAYERED : 0, f[1].c_str(), f.size() > 2 ? f[2].c_str() : L"",
+        const bool colorKey = f.size() >= 4 && f[3] == L"colorkey", clickThrough = f.size() >= 4 && f[3] == L"clickthrough";
+        HWND created = CreateWindowExW(colorKey ? WS_EX_LAYERED : clickThrough ? WS_EX_TRANSPARENT : 0, f[1].c_str(), f.size() > 2 ? f[2].c_str() : L"",
                                        WS_OVERLAPPEDWINDOW, 40, 40, 200, 120, nullptr, nullptr, nullptr, nullptr);
         if (created && colorKey)
             SetLayeredWindowAttributes(created, RGB(255, 0, 255), 0, LWA_COLORKEY);
@@ -130,6 +108,9 @@ LRESULT Run(const std::vector<std::wstring>& f)
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         ShowWindow(window, show ? SW_SHOWNOACTIVATE : SW_HIDE);
+        LARGE_INTEGER shownAt;
+        QueryPerformanceCounter(&shownAt);
+        g_shownAt = shownAt.LowPart;
         if (f.size() >= 3 && f[2] == L"layer") {
             SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
             SetLayeredWindowAttributes(window, 0, 153, LWA_ALPHA);
@@ -164,7 +145,7 @@ LRESULT Run(const std::vector<std::wstring>& f)
             Sleep(g_hangMilliseconds);
             const bool perPixel = f.size() >= 4 && f[3] == L"ulw";
             SetWindowLongW(shown, GWL_EXSTYLE, GetWindowLongW(shown, GWL_EXSTYLE) |
-                                                   (perPixel ? WS_EX_LAYERED : WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT));
+                                                   (perPixel ? WS_EX_LAYERED : WS_EX_TOOLWINDOW));
             return perPixel ? UpdateLayered(shown) : 1;
         }
         if (!g_answerOnce)
@@ -177,11 +158,6 @@ LRESULT Run(const std::vector<std::wstring>& f)
     }
     if (command == L"ulw")
         return UpdateLayered(window);
-    if (command == L"stream" && f.size() >= 3) {
-        const UINT_PTR parameter = MAKELONG(std::stoul(f[1]), std::stoul(f[2]));
-        CloseHandle(CreateThread(nullptr, 0, StreamThread, reinterpret_cast<LPVOID>(parameter), 0, nullptr));
-        return 0;
-    }
     if (command == L"front") {
         SetForegroundWindow(window);
         // Wine 8 may not raise it itself; Windows raises exactly this one.
@@ -190,6 +166,8 @@ LRESULT Run(const std::vector<std::wstring>& f)
     }
     if (command == L"wheels")
         return g_wheels;
+    if (command == L"shown")
+        return static_cast<LRESULT>(g_shownAt);
     if (command == L"destroy")
         return DestroyWindow(window);
     return 0;

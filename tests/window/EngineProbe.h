@@ -9,4 +9,6 @@ public:
     static bool TimerRuns(const Engine& engine) { return engine.safeModeTimer != 0; }
     static UINT WindowMessage(const Engine& engine) { return engine.windowMessage; }
     static HANDLE HookThread(const Engine& engine) { return engine.m_hookThread.get(); }
+    // Until the style changes handed to helpers have been made.
+    static bool Settle(Engine& engine) { return engine.Gate()->Settle(3000); }
 };
