@@ -78,36 +78,27 @@ TEST_F(EndToEnd, FortyProgramsAreServedAndTwentyThatDoNotAnswerHoldUpNobody)
 // each its own 255 back.
 TEST_F(EndToEnd, SliderChangesWhileWindowsComeAndGoEndWithEveryWindowRight)
 {
-    Programs toggled(3, L"toggled ");
-    std::vector<HWND> windows;
-    for (int i = 0; i < 18; ++i) {
-        HelperProcess& program = toggled.Of(i);
-        windows.push_back(program.Create(L"PvToggled", L"toggled window " + std::to_wstring(i)));
-        program.Command(L"layer\t" + HelperProcess::Argument(windows.back()) + L"\t255");
-        program.Show(windows.back());
-    }
+    Programs toggled(3, L"toggled ", 6);
+    const std::vector<HWND>& windows = toggled.late;
+    for (size_t i = 0; i < windows.size(); ++i)
+        toggled.Of(i).Command(L"layer\t" + HelperProcess::Argument(windows[i]) + L"\t255"), toggled.Of(i).Show(windows[i]);
     const HWND main = Start(m_paneveil);
     ASSERT_TRUE(main && TargetReaches(kAlpha40));
     std::atomic<bool> stop{false};
     std::thread toggler([&] {
-        for (size_t i = 0; !stop; i = (i + 1) % windows.size()) {
-            toggled.Of(i).Hide(windows[i]);
-            toggled.Of(i).Show(windows[i]);
-        }
+        for (size_t i = 0; !stop; i = (i + 1) % windows.size())
+            toggled.Of(i).Hide(windows[i]), toggled.Of(i).Show(windows[i]);
     });
     const HWND slider = GetDlgItem(VisiblePage(main), IDC_GLOBAL_SLIDER);
     Mouse(Centre(slider), MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);   // on the thumb: it stays at 40
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }) && SendMessageW(slider, TBM_GETPOS, 0, 0) == 40);
-    for (int round = 0; round < 30; ++round) {
-        PressKeys({WORD(round % 3 == 2 ? VK_LEFT : VK_RIGHT)});
-        Sleep(25);
-    }
+    for (int round = 0; round < 30; ++round)
+        PressKeys({WORD(round % 3 == 2 ? VK_LEFT : VK_RIGHT)}), Sleep(25);
     stop = true;
     toggler.join();
     ASSERT_TRUE(WaitFor([&] { return SendMessageW(slider, TBM_GETPOS, 0, 0) == 50; }));
-    const int alpha50 = 127;
     for (size_t i = 0; i < windows.size(); ++i)
-        EXPECT_TRUE(toggled.Of(i).WaitForAlpha(windows[i], alpha50)) << toggled.Of(i).Alpha(windows[i]);
+        EXPECT_TRUE(toggled.Of(i).WaitForAlpha(windows[i], 127)) << toggled.Of(i).Alpha(windows[i]);   // 50%
     ExitAndExpectOpaque(m_paneveil, main);
     for (size_t i = 0; i < windows.size(); ++i)
         EXPECT_EQ(toggled.Of(i).Alpha(windows[i]), 255);
@@ -126,14 +117,12 @@ TEST_F(EndToEnd, TheChildTheClickThroughWindowAndTheDesktopArePassedBy)
         m_helper.Show(window, true);
     PaneveilProcess paneveil, filtered;
     const HWND main = Start(paneveil, true);
-    ASSERT_TRUE(main);
     UniqueKernelHandle threads(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 thread{sizeof thread};
-    for (BOOL more = Thread32First(threads.get(), &thread); more; more = Thread32Next(threads.get(), &thread)) {
+    for (BOOL more = Thread32First(threads.get(), &thread); main && more; more = Thread32Next(threads.get(), &thread))
         if (thread.th32OwnerProcessID == GetProcessId(paneveil.Handle()))
             PostThreadMessageW(thread.th32ThreadID, RegisterWindowMessageW(L"WM_PANEVEIL"), reinterpret_cast<WPARAM>(child), 0);
-    }
-    ASSERT_TRUE(SyncTarget());
+    ASSERT_TRUE(main && SyncTarget());
     EXPECT_EQ(m_helper.Alpha(child), kOpaque);
     EXPECT_EQ(m_helper.Alpha(clickThrough), kOpaque);
     ExitAndExpectOpaque(paneveil, main);
