@@ -450,7 +450,7 @@ LRESULT CALLBACK Engine::NotifyWindowProc(HWND window, UINT message, WPARAM wPar
         return 0;
     }
     if (engine && message == WM_TIMER && wParam == kWheelSaveTimer) {
-        engine->SaveAfterWheel();
+        engine->OnWheelRest();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -472,9 +472,15 @@ void Engine::OnWheel(HWND underMouse, int wheelDelta)
     const HWND window = FrontWindowOf(underMouse);
     if (!m_wheelHook.IsInstalled() || settings.HasPassword() || !window)
         return;
+    if (window != m_wheelWindow)
+        m_wheelTurn.Rest();
+    m_wheelWindow = window;
+    // Each part of a notch starts the wait for the rest again, which ends the gesture and saves.
+    const bool resting = SetTimer(m_notifyWindow, kWheelSaveTimer, kWheelRestMilliseconds, nullptr) != 0;
+    const int notches = m_wheelTurn.Add(wheelDelta);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId == GetCurrentProcessId())
+    if (notches == 0 || processId == GetCurrentProcessId())
         return;
     wchar_t path[kPathCapacity] = {};
     m_programPaths.Lookup(processId, path);
@@ -487,21 +493,30 @@ void Engine::OnWheel(HWND underMouse, int wheelDelta)
         GetWindowTextW(window, title, kPathCapacity - 1);
         filters.MatchWindow(path, className, title, &current);
     }
-    const uint8_t next = WheelStepTransparency(current, wheelDelta, settings.superTransMode != 0);
+    const uint8_t next = WheelStepTransparency(current, notches, settings.superTransMode != 0);
     if (!filters.ModifyFilter(path, path, next) && !filters.AddFilter(path, next))
         return;
     SweepWindows(false);
     if (filtersChanged)
         filtersChanged();
-    m_wheelSavePending = SetTimer(m_notifyWindow, kWheelSaveTimer, kWheelRestMilliseconds, nullptr) != 0;
-    if (!m_wheelSavePending)
+    m_wheelSavePending = true;
+    if (!resting)
         SaveAfterWheel();
 }
 
+void Engine::OnWheelRest()
+{
+    if (m_notifyWindow)
+        KillTimer(m_notifyWindow, kWheelSaveTimer);
+    m_wheelTurn.Rest();
+    m_wheelWindow = nullptr;
+    if (m_wheelSavePending)
+        SaveAfterWheel();
+}
+
+// The rest's timer stays: it still ends the gesture.
 void Engine::CancelWheelSave()
 {
-    if (m_wheelSavePending && m_notifyWindow)
-        KillTimer(m_notifyWindow, kWheelSaveTimer);
     m_wheelSavePending = false;
 }
 

@@ -90,6 +90,7 @@ private:
     // The wheel hook is set while the option is on and the engine runs.
     void UpdateWheelHook();
     void OnWheel(HWND underMouse, int wheelDelta);
+    void OnWheelRest();
     void CancelWheelSave();
     void SaveAfterWheel();
 
@@ -123,4 +124,6 @@ private:
     HWND m_notifyWindow = nullptr;         // of the user-interface thread: the wheel's posts, the save's timer
     WheelHook m_wheelHook;
     bool m_wheelSavePending = false;
+    HWND m_wheelWindow = nullptr;          // of the gesture that has not rested yet
+    WheelTurn m_wheelTurn;
 };

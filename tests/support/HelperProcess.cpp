@@ -23,9 +23,9 @@ LRESULT HelperProcess::Command(const std::wstring& line)
     return LRESULT(result);
 }
 
-HWND HelperProcess::Create(const std::wstring& className, const std::wstring& title, bool colorKey)
+HWND HelperProcess::Create(const std::wstring& className, const std::wstring& title, const wchar_t* option)
 {
-    return reinterpret_cast<HWND>(Command(L"create\t" + className + L"\t" + title + (colorKey ? L"\tcolorkey" : L"")));
+    return reinterpret_cast<HWND>(Command(L"create\t" + className + L"\t" + title + L"\t" + option));
 }
 
 bool HelperProcess::WaitForAlpha(HWND window, int alpha, DWORD timeoutMilliseconds)

@@ -19,7 +19,7 @@ public:
     LRESULT Command(const std::wstring& line);
 
     // A hidden top-level window; null if it could not be made.
-    HWND Create(const std::wstring& className, const std::wstring& title, bool colorKey = false);
+    HWND Create(const std::wstring& className, const std::wstring& title, const wchar_t* option = L"");
     // quiet: without the window event, so that only a sweep can find the change.
     void Show(HWND window, bool quiet = false) { Command(L"show\t" + Argument(window) + (quiet ? L"\tquiet" : L"")); }
     void Hide(HWND window, bool quiet = false) { Command(L"hide\t" + Argument(window) + (quiet ? L"\tquiet" : L"")); }

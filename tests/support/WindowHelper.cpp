@@ -2,7 +2,8 @@
 // command is a line of wide text, fields separated by tabs, sent as WM_COPYDATA to the helper's
 // message-only window of class "PvHelperCommands" named after its process id; the message's
 // result is the answer:
-//   create <class> <title> [colorkey]       -> a hidden top-level window (0: failed)
+//   create <class> <title> [colorkey|popup] -> a hidden top-level window (0: failed); popup: no
+//                                              caption
 //   child <parent>                          -> a visible child window
 //   show|hide <hwnd> [quiet|layer]          -> ShowWindow and, unless quiet, the window event Windows
 //                                              would raise, or instead alpha 153 set by the helper
@@ -113,9 +114,9 @@ LRESULT Run(const std::vector<std::wstring>& f)
     const HWND window = f.size() >= 2 ? Window(f[1]) : nullptr;
     if (command == L"create") {
         RegisterClassOnce(f[1]);
-        const bool colorKey = f.size() >= 4 && f[3] == L"colorkey";
+        const bool colorKey = f.size() >= 4 && f[3] == L"colorkey", popup = f.size() >= 4 && f[3] == L"popup";
         HWND created = CreateWindowExW(colorKey ? WS_EX_LAYERED : 0, f[1].c_str(), f.size() > 2 ? f[2].c_str() : L"",
-                                       WS_OVERLAPPEDWINDOW, 40, 40, 200, 120, nullptr, nullptr, nullptr, nullptr);
+                                       popup ? WS_POPUP : WS_OVERLAPPEDWINDOW, 40, 40, 200, 120, nullptr, nullptr, nullptr, nullptr);
         if (created && colorKey)
             SetLayeredWindowAttributes(created, RGB(255, 0, 255), 0, LWA_COLORKEY);
         return reinterpret_cast<LRESULT>(created);
