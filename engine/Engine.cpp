@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "AppFrames.h"
 #include "FrontWindow.h"
 #include "PVDLL.h"
 #include "PathUtil.h"
@@ -255,6 +256,7 @@ bool Engine::Stop()
     m_hungWindows->Stop();
     // The processes may end now that the engine no longer looks at their windows.
     m_programPaths.Clear();
+    m_appFrames.Clear();
     if (m_wheelSavePending)
         SaveAfterWheel();
     return true;
@@ -343,7 +345,7 @@ bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wch
         return RestoreMarkedWindow(window, Gate());
     wchar_t imagePath[kPathCapacity] = {};
     wchar_t title[kPathCapacity] = {};
-    m_programPaths.Lookup(processId, imagePath);
+    ProgramPathOf(window, processId, imagePath);
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = settings.globalTransparency;
     const bool filtered = filters.MatchWindow(imagePath, className, title, &percentage);
@@ -352,6 +354,17 @@ bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wch
     if (percentage != 0 && IsKeptOpaque(window, className))
         percentage = 0;
     return SetWindowTransparency(window, percentage, filtered);
+}
+
+void Engine::ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity])
+{
+    m_programPaths.Lookup(processId, path);
+    if (!IsAppFrameHost(path))
+        return;
+    wchar_t app[kPathCapacity] = {};
+    m_programPaths.Lookup(m_appFrames.AppOf(window, processId), app);
+    if (app[0])
+        wmemcpy(path, app, kPathCapacity);
 }
 
 // Whatever the filters say: the front window while the option asks for it, and a full-screen
@@ -483,7 +496,7 @@ void Engine::OnWheel(HWND underMouse, int wheelDelta)
     if (notches == 0 || processId == GetCurrentProcessId())
         return;
     wchar_t path[kPathCapacity] = {};
-    m_programPaths.Lookup(processId, path);
+    ProgramPathOf(window, processId, path);
     if (!path[0])
         return;
     uint8_t current = settings.globalTransparency;

@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "AppFrames.h"
 #include "DataFile.h"
 #include "FilterList.h"
 #include "HungWindowGate.h"
@@ -85,6 +86,8 @@ private:
     // The window that came to the front is restored, the one left behind gets its alpha again.
     void OnForeground(HWND window);
     bool IsKeptOpaque(HWND window, const wchar_t* className) const;
+    // The program path of the window's process, or of the Store app inside a frame of the host.
+    void ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity]);
     static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateNotifyWindow();
     // The wheel hook is set while the option is on and the engine runs.
@@ -109,6 +112,7 @@ private:
     UniqueKernelHandle m_hookReady;                // set by the hook's thread once it has hooked
     UniqueKernelHandle m_uiThread;                 // the thread that called Start, for HaltForCrash
     ProcessPathCache m_programPaths;
+    AppFrameCache m_appFrames;
     // What never changes in a window's life, kept from one safe-mode sweep to the next, so that a
     // sweep asks each window only what can change. Only the sweeping thread uses it.
     struct SweptWindow {

@@ -7,7 +7,7 @@
 #include "FilterScopeDialog.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
-#include "ProcessImage.h"
+#include "AppFrames.h"
 #include "SimpleFileDialog.h"
 #include "UniqueHandle.h"
 #include "resource.h"
@@ -119,9 +119,7 @@ void FilterDialog::OnWindowPicked(HWND window)
 {
     FilterScopeDialog scope(this);
     wchar_t buffer[kPathCapacity] = {};
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    GetProcessImagePath(processId, buffer);
+    GetWindowProgramPath(window, buffer);
     scope.m_programPath = buffer;
     buffer[0] = L'\0';
     if (::GetWindowTextW(window, buffer, kPathCapacity - 1) == 0)

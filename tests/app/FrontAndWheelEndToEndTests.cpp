@@ -26,10 +26,11 @@ protected:
     }
     // A click, as a person brings a window to the front. Wine may not raise the foreground event
     // that Windows raises: the helper raises it once the window is in front.
-    bool Click(HWND window)
+    bool Click(HWND window, HelperProcess* owner = nullptr)
     {
         Mouse(Centre(window), MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
-        return WaitFor([&] { return GetForegroundWindow() == window; }) && m_helper.Command(L"front\t" + HelperProcess::Argument(window));
+        return WaitFor([&] { return GetForegroundWindow() == window; })
+               && (owner ? *owner : m_helper).Command(L"front\t" + HelperProcess::Argument(window));
     }
     bool Reach(int target, int second) { return TargetReaches(target) && m_helper.WaitForAlpha(m_second, second); }
     bool Checked(int box) { return IsDlgButtonChecked(m_page, box) == BST_CHECKED; }
@@ -243,6 +244,34 @@ TEST_F(FrontAndWheel, FineWheelsTheEightyPercentCapAndAnExitBeforeTheRest)
     Exit(main);
     ASSERT_TRUE(paneveil.WaitForExit());
     EXPECT_EQ(FileFilters(), (Filters{{m_helperPath, 80}}));
+}
+
+// Copies of the helper stand in for a Store app: one named as the host shows two frames, another
+// puts its window inside one of them. A filter on the app reaches its frame, and the wheel over the
+// frame writes the app's path and leaves the other frame of the host as it was.
+TEST_F(FrontAndWheel, AStoreAppIsItselfNotItsHost)
+{
+    TempFolder folder;
+    const std::wstring host = folder.File(L"ApplicationFrameHost.exe"), app = folder.File(L"Calculator.exe");
+    ASSERT_TRUE(CopyFileW(m_helperPath.c_str(), host.c_str(), FALSE) && CopyFileW(m_helperPath.c_str(), app.c_str(), FALSE));
+    WriteDataFile([](Settings&) {}, L"*\\Calculator.exe", 20);
+    HelperProcess frames(host), calculator(app);
+    const HWND frame = frames.Create(L"ApplicationFrameWindow", L"Calculator"), other = frames.Create(L"ApplicationFrameWindow", L"Settings");
+    ASSERT_TRUE(frame && other && calculator.Command(L"child\t" + HelperProcess::Argument(frame)));
+    for (HWND window : {frame, other}) {
+        SetWindowPos(window, nullptr, window == frame ? 200 : 550, 400, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+        frames.Show(window);
+    }
+    PaneveilProcess paneveil;
+    const HWND main = Start(paneveil, true);
+    ASSERT_TRUE(main && frames.WaitForAlpha(frame, kAlpha20) && frames.WaitForAlpha(other, kAlpha40));
+    ASSERT_TRUE(Click(frame, &frames) && Hold(main));
+    Turn(-1, frame);
+    Release();
+    EXPECT_TRUE(frames.WaitForAlpha(frame, 191));   // 25%
+    EXPECT_TRUE(WaitFor([&] { const Filters saved = FileFilters(); return saved.size() == 2 && !lstrcmpiW(saved[0].first.c_str(), app.c_str()) && saved[0].second == 25; }));
+    EXPECT_EQ(frames.Alpha(other), kAlpha40);
+    ExitAndExpectOpaque(paneveil, main);
 }
 
 // The password guards the configuration: the gesture does nothing, and the wheel passes.

@@ -10,7 +10,8 @@
 // While a command runs, messages sent to the calling thread are still answered.
 class HelperProcess {
 public:
-    HelperProcess();
+    // A copy of the helper under another name (a stand-in for another program) with `program`.
+    explicit HelperProcess(const std::wstring& program = ProgramFolder() + L"\\pv_window_helper.exe");
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
