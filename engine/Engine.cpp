@@ -345,7 +345,11 @@ bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wch
         return RestoreMarkedWindow(window, Gate());
     wchar_t imagePath[kPathCapacity] = {};
     wchar_t title[kPathCapacity] = {};
-    ProgramPathOf(window, processId, imagePath);
+    bool beyondReach = false;
+    ProgramPathOf(window, processId, imagePath, &beyondReach);
+    // Windows would refuse the change, at every sweep again.
+    if (beyondReach)
+        return false;
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = settings.globalTransparency;
     const bool filtered = filters.MatchWindow(imagePath, className, title, &percentage);
@@ -356,9 +360,9 @@ bool Engine::ProcessWindow(HWND window, bool restore, DWORD processId, const wch
     return SetWindowTransparency(window, percentage, filtered);
 }
 
-void Engine::ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity])
+void Engine::ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach)
 {
-    m_programPaths.Lookup(processId, path);
+    m_programPaths.Lookup(processId, path, beyondReach);
     if (!IsAppFrameHost(path))
         return;
     wchar_t app[kPathCapacity] = {};

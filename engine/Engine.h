@@ -86,8 +86,9 @@ private:
     // The window that came to the front is restored, the one left behind gets its alpha again.
     void OnForeground(HWND window);
     bool IsKeptOpaque(HWND window, const wchar_t* className) const;
-    // The program path of the window's process, or of the Store app inside a frame of the host.
-    void ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity]);
+    // The program path of the window's process, or of the Store app inside a frame of the host;
+    // `beyondReach` as ProcessPathCache::Lookup says it of the window's own process.
+    void ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach = nullptr);
     static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateNotifyWindow();
     // The wheel hook is set while the option is on and the engine runs.

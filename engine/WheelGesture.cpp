@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Elevation.h"
 #include "FilterList.h"
 #include "WindowAlpha.h"
 
@@ -45,7 +46,7 @@ void AskDesktopThread()
 
 // The window under the mouse whose program the gesture changes, or null when its notches are to
 // pass: the desktop, one of this program's own windows, a window whose program has the gesture
-// itself. A child window belongs to the thread of its top-level window; the engine looks that one
+// itself, a window of an elevated program that Windows would not let this one change. A child window belongs to the thread of its top-level window; the engine looks that one
 // up.
 HWND GestureWindow(POINT at)
 {
@@ -56,7 +57,7 @@ HWND GestureWindow(POINT at)
         return nullptr;
     wchar_t className[64] = {};
     GetClassNameW(GetAncestor(window, GA_ROOT), className, 64);
-    return HasOwnWheelGesture(className) ? nullptr : window;
+    return HasOwnWheelGesture(className) || IsBeyondReach(processId) ? nullptr : window;
 }
 
 } // namespace

@@ -128,6 +128,7 @@
 #define IDS_WHEEL_CTRL_SHIFT    61      // 61 to 63 in the order of the wheelModifiers values
 #define IDS_WHEEL_CTRL_ALT      62
 #define IDS_WHEEL_ALT_SHIFT     63
+#define IDS_ELEVATED_WINDOW     64
 
 // The framework's validation messages (framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112

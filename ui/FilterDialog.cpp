@@ -4,6 +4,7 @@
 
 #include "AsciiFold.h"
 #include "DataExchange.h"
+#include "Elevation.h"
 #include "FilterScopeDialog.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
@@ -126,4 +127,9 @@ void FilterDialog::OnWindowPicked(HWND window)
         GetClassNameW(window, buffer, kPathCapacity - 1);
     scope.m_windowText = buffer;
     scope.DoModal();
+    // The filter is still wanted: it takes effect once Paneveil runs as administrator.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (IsBeyondReach(processId))
+        AppMessageBox(FormatResString(IDS_ELEVATED_WINDOW, scope.m_programPath), MB_OK | MB_ICONINFORMATION);
 }

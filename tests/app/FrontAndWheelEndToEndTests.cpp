@@ -274,6 +274,41 @@ TEST_F(FrontAndWheel, AStoreAppIsItselfNotItsHost)
     ExitAndExpectOpaque(paneveil, main);
 }
 
+// Paneveil run without elevation cannot change an elevated program's windows: here the helper's,
+// since Wine gives every process started as usual an elevated token, and Paneveil is started with
+// the limited one linked to it. No sweep tries those windows (a program started limited too is
+// served), the wheel passes over them, and the finder says why its filter does nothing yet.
+TEST_F(FrontAndWheel, AnElevatedProgramsWindowsArePassedBy)
+{
+    WriteDataFile([](Settings& s) { s.safeMode = 1; });
+    HelperProcess limited(m_helperPath, true);
+    const HWND served = limited.Create(L"PvLimited", L"Not elevated");
+    SetWindowPos(served, nullptr, 200, 400, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    limited.Show(served);
+    ASSERT_TRUE(m_paneveil.Start(L"", true) && (m_main = m_paneveil.MainWindow()) && limited.WaitForAlpha(served, kAlpha40));
+    ASSERT_TRUE(Click(m_target) && Hold(m_main));
+    Turn(-1);
+    Release();
+    EXPECT_TRUE(WaitFor([&] { return Wheels() == 1; }) && Sync(m_main));
+    EXPECT_TRUE(FileFilters().empty());
+    EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
+    EXPECT_EQ(m_helper.Command(L"styles"), 0) << "tried";
+
+    Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_ADD);
+    ClickButton(m_page, IDC_FILTERS_ADD);
+    const HWND dialog = Dialog(L"Add/Modify Filter", IDC_FILTER_PATTERN);
+    ASSERT_TRUE(dialog);
+    Drag(Centre(GetDlgItem(dialog, IDC_FILTER_FINDER)), Centre(m_target));
+    const HWND scope = Dialog(L"Choose how to apply this filter", IDC_SCOPE_COMBO);
+    ASSERT_TRUE(scope && Close(scope, IDOK));
+    EXPECT_NE(AnswerBox(m_paneveil.MessageBox(), IDOK).find(L"only when Paneveil runs as administrator too"), std::wstring::npos);
+    ClickButton(dialog, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return FileFilters().size() == 1; }));
+    EXPECT_EQ(m_helper.Command(L"styles"), 0);
+    ExitAndExpectOpaque(m_paneveil, m_main);
+    EXPECT_EQ(limited.Alpha(served), kOpaque);
+}
+
 // The password guards the configuration: the gesture does nothing, and the wheel passes.
 TEST_F(FrontAndWheel, APasswordSwitchesTheGestureOff)
 {

@@ -1,8 +1,8 @@
 #include "HelperProcess.h"
 
-HelperProcess::HelperProcess(const std::wstring& program)
+HelperProcess::HelperProcess(const std::wstring& program, bool limited)
 {
-    m_process.reset(StartProcess(L"\"" + program + L"\""));
+    m_process.reset(StartProcess(L"\"" + program + L"\"", 0, limited));
     const std::wstring name = std::to_wstring(GetProcessId(m_process.get()));
     // A new Wine process can take seconds to come up on a loaded machine.
     WaitFor([&] { return (m_window = FindWindowExW(HWND_MESSAGE, nullptr, L"PvHelperCommands", name.c_str())); }, 20000);

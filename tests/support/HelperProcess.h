@@ -10,8 +10,9 @@
 // While a command runs, messages sent to the calling thread are still answered.
 class HelperProcess {
 public:
-    // A copy of the helper under another name (a stand-in for another program) with `program`.
-    explicit HelperProcess(const std::wstring& program = ProgramFolder() + L"\\pv_window_helper.exe");
+    // A copy of the helper under another name (a stand-in for another program) with `program`;
+    // `limited` as StartProcess has it.
+    explicit HelperProcess(const std::wstring& program = ProgramFolder() + L"\\pv_window_helper.exe", bool limited = false);
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;

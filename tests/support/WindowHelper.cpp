@@ -24,6 +24,7 @@
 //                                              new thread of its own
 //   front <hwnd>                            -> SetForegroundWindow and the event Windows raises
 //   wheels                                  -> the wheel messages its windows have received
+//   styles                                  -> the extended-style changes they have been asked
 //   destroy <hwnd>                          -> nonzero when destroyed
 // WM_CLOSE to the command window ends the process.
 #include <windows.h>
@@ -39,7 +40,7 @@ constexpr UINT kHang = WM_APP + 1;
 HWND g_commandWindow = nullptr;
 HWND g_answerOnce = nullptr;
 DWORD g_hangMilliseconds = 0;
-LONG g_wheels = 0;
+LONG g_wheels = 0, g_styles = 0;
 
 LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -49,6 +50,7 @@ LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         Sleep(g_hangMilliseconds);
     }
     g_wheels += message == WM_MOUSEWHEEL;
+    g_styles += message == WM_STYLECHANGING && wParam == WPARAM(GWL_EXSTYLE);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -191,6 +193,8 @@ LRESULT Run(const std::vector<std::wstring>& f)
     }
     if (command == L"wheels")
         return g_wheels;
+    if (command == L"styles")
+        return g_styles;
     if (command == L"destroy")
         return DestroyWindow(window);
     return 0;
