@@ -17,6 +17,10 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 constexpr wchar_t kNotifyClass[] = L"PvEngineNotify";
 constexpr UINT kWheelMessage = WM_APP + 1;   // from the wheel hook: wParam the window, lParam the turn
 constexpr UINT_PTR kWheelSaveTimer = 1;
+constexpr UINT_PTR kWheelRenewTimer = 2;
+// A hook dropped by the system is set again within this long at the latest; setting it costs a
+// thread's start.
+constexpr UINT kWheelRenewMilliseconds = 5 * 60 * 1000;
 
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
@@ -470,6 +474,11 @@ LRESULT CALLBACK Engine::NotifyWindowProc(HWND window, UINT message, WPARAM wPar
         engine->OnWheelRest();
         return 0;
     }
+    if (engine && message == WM_TIMER && wParam == kWheelRenewTimer) {
+        if (engine->m_wheelHook.IsInstalled())
+            engine->RenewWheelHook();
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -477,9 +486,26 @@ void Engine::UpdateWheelHook()
 {
     const bool wanted = IsRunning() && settings.wheelAdjust;
     if (wanted && !m_wheelHook.IsInstalled())
-        m_wheelHook.Install(m_notifyWindow, kWheelMessage, settings);
+        RenewWheelHook();
     else if (!wanted && m_wheelHook.IsInstalled())
         m_wheelHook.Remove();
+    if (!m_wheelHook.IsInstalled() && m_notifyWindow)
+        KillTimer(m_notifyWindow, kWheelRenewTimer);
+}
+
+void Engine::RenewWheelHook()
+{
+    if (m_wheelHook.Install(m_notifyWindow, kWheelMessage, settings))
+        SetTimer(m_notifyWindow, kWheelRenewTimer, kWheelRenewMilliseconds, nullptr);
+}
+
+void Engine::OnSystemChange(bool hookMayBeGone)
+{
+    if (!IsRunning())
+        return;
+    SweepWindows(false);
+    if (hookMayBeGone && m_wheelHook.IsInstalled())
+        RenewWheelHook();
 }
 
 // The program's filter is the one the finder's "all windows of this program" writes: its full

@@ -56,6 +56,11 @@ public:
     // The result of the save. When the autostart value cannot be written (or deleted), autoStart
     // is turned back before the save, so that it says what the next log-on will do.
     bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
+    // After a resume from sleep, a session unlock, a change of the displays, a new taskbar: windows
+    // that other programs re-created or changed meanwhile get their transparency, and the window
+    // in front is judged against the monitors as they are now. `hookMayBeGone` (after a resume or
+    // an unlock) sets the wheel's hook again.
+    void OnSystemChange(bool hookMayBeGone);
     // For a crash of the program: unhooks and freezes every engine thread but the caller (the
     // user-interface thread, the worker, the hook's thread, the gate's helpers), so that no
     // window is made translucent behind a last restore. Waits for nothing.
@@ -93,6 +98,9 @@ private:
     void CreateNotifyWindow();
     // The wheel hook is set while the option is on and the engine runs.
     void UpdateWheelHook();
+    // Windows drops a low-level hook without telling the first time its procedure takes longer
+    // than the system's limit, which heavy paging can cause however fast the procedure is.
+    void RenewWheelHook();
     void OnWheel(HWND underMouse, int wheelDelta);
     void OnWheelRest();
     void CancelWheelSave();

@@ -309,6 +309,30 @@ TEST_F(FrontAndWheel, AnElevatedProgramsWindowsArePassedBy)
     EXPECT_EQ(limited.Alpha(served), kOpaque);
 }
 
+// A resume from sleep, an unlock, a change of the displays and a new taskbar each bring a sweep:
+// a window shown without the event that Windows raises is found by it alone. After the unlock
+// (the wheel's hook set again) the wheel still works.
+TEST_F(FrontAndWheel, SystemEventsBringASweep)
+{
+    PaneveilProcess paneveil;
+    const HWND main = Start(paneveil, true);
+    ASSERT_TRUE(main);
+    const std::pair<UINT, WPARAM> events[] = {{WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}, {WM_DISPLAYCHANGE, 32},
+                                              {RegisterWindowMessageW(L"TaskbarCreated"), 0}, {0x02B1 /* WM_WTSSESSION_CHANGE */, 8 /* WTS_SESSION_UNLOCK */}};
+    for (const auto& [message, wParam] : events) {
+        const HWND quiet = m_helper.Create(L"PvQuiet", L"Shown quietly");
+        m_helper.Show(quiet, true);
+        EXPECT_TRUE(Sync(main) && m_helper.Alpha(quiet) == kOpaque) << message;
+        SendMessageW(main, message, wParam, 0);
+        EXPECT_TRUE(m_helper.WaitForAlpha(quiet, kAlpha40)) << message;
+    }
+    ASSERT_TRUE(Click(m_target) && Hold(main));
+    Turn(-1);
+    Release();
+    EXPECT_TRUE(TargetReaches(140));   // 45%
+    ExitAndExpectOpaque(paneveil, main);
+}
+
 // The password guards the configuration: the gesture does nothing, and the wheel passes.
 TEST_F(FrontAndWheel, APasswordSwitchesTheGestureOff)
 {
