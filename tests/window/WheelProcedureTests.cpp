@@ -10,21 +10,12 @@
 
 namespace {
 
-// Pressed again until they stay: Wine lets keys pressed by SendInput go up when a window of the
-// process takes the display's focus and the thread reads its queue.
 bool Keys(std::initializer_list<WORD> keys, bool down)
 {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        for (WORD key : keys)
-            Key(key, down);
-        PumpMessages(100);
-        bool as = true;
-        for (WORD key : keys)
-            as = as && ((GetAsyncKeyState(key) & 0x8000) != 0) == down;
-        if (as)
-            return true;
-    }
-    return false;
+    bool as = true;
+    for (WORD key : keys)
+        Key(key, down), PumpMessages(50), as = as && ((GetAsyncKeyState(key) & 0x8000) != 0) == down;
+    return as;
 }
 
 // With the keys held the wheel over another program's window is taken; over one of this program's
