@@ -57,7 +57,16 @@ HWND GestureWindow(POINT at)
         return nullptr;
     wchar_t className[64] = {};
     GetClassNameW(GetAncestor(window, GA_ROOT), className, 64);
-    return HasOwnWheelGesture(className) || IsBeyondReach(processId) ? nullptr : window;
+    if (HasOwnWheelGesture(className))
+        return nullptr;
+    // Asked once per program rather than once per gesture: the tokens are several calls.
+    thread_local DWORD lastProcess = 0;
+    thread_local bool lastBeyondReach = false;
+    if (processId != lastProcess) {
+        lastBeyondReach = IsBeyondReach(processId);
+        lastProcess = processId;
+    }
+    return lastBeyondReach ? nullptr : window;
 }
 
 } // namespace
