@@ -293,8 +293,7 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_engine.OnSystemChange(false);
         return 0;
     }
-    if (OnSystemChange(message, wParam))
-        return message == WM_POWERBROADCAST ? TRUE : 0;
+    OnSystemChange(message, wParam);
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
     } else if (message == m_reloadFiltersMessage && m_reloadFiltersMessage != 0) {
@@ -458,8 +457,9 @@ void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info)
 
 // What other programs re-created or changed while the machine slept, the session was locked or
 // the displays changed gets its transparency; the session's notifications come only to a window
-// registered for them, from its creation to its destruction.
-bool MainWindow::OnSystemChange(UINT message, WPARAM wParam)
+// registered for them, from its creation to its destruction. The messages go on to the default
+// processing.
+void MainWindow::OnSystemChange(UINT message, WPARAM wParam)
 {
     if (message == WM_DESTROY)
         WTSUnRegisterSessionNotification(m_hwnd);
@@ -468,9 +468,6 @@ bool MainWindow::OnSystemChange(UINT message, WPARAM wParam)
     else if ((message == WM_POWERBROADCAST && (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND))
              || (message == WM_WTSSESSION_CHANGE && wParam == WTS_SESSION_UNLOCK))
         m_engine.OnSystemChange(true);
-    else
-        return false;
-    return message != WM_DESTROY;
 }
 
 void MainWindow::OnEndSession(bool ending)

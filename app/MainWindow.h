@@ -47,8 +47,7 @@ protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     void OnGetMinMaxInfo(MINMAXINFO* info) override;
     void OnEndSession(bool ending) override;
-    // True when it handled `message` (the window's procedure then ends there).
-    bool OnSystemChange(UINT message, WPARAM wParam);
+    void OnSystemChange(UINT message, WPARAM wParam);
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:

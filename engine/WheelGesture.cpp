@@ -46,8 +46,8 @@ void AskDesktopThread()
 
 // The window under the mouse whose program the gesture changes, or null when its notches are to
 // pass: the desktop, one of this program's own windows, a window whose program has the gesture
-// itself, a window of an elevated program that Windows would not let this one change. A child window belongs to the thread of its top-level window; the engine looks that one
-// up.
+// itself, a window of an elevated program that Windows would not let this one change. A child
+// window belongs to the thread of its top-level window; the engine looks that one up.
 HWND GestureWindow(POINT at)
 {
     const HWND window = WindowFromPoint(at);
@@ -99,9 +99,9 @@ LRESULT CALLBACK WheelHook::Procedure(int code, WPARAM wParam, LPARAM lParam)
         return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     const Settings* settings = g_settings.load();
-    int keys[2];
     if (!settings || settings->HasPassword())
         return CallNextHookEx(nullptr, code, wParam, lParam);
+    int keys[2];
     WheelModifierKeys(settings->wheelModifiers, keys);
     if (!Held(keys[0]) || !Held(keys[1]))
         return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -143,7 +143,8 @@ void SettingsPage::OnWheelKeys()
 // The box names the keys chosen beside it.
 void SettingsPage::ShowWheelKeys()
 {
-    const std::wstring keys = LoadResString(IDS_WHEEL_CTRL_SHIFT + std::min<UINT>(m_engine.settings.wheelModifiers, kWheelAltShift));
+    const UINT chosen = std::min<UINT>(m_engine.settings.wheelModifiers, kWheelAltShift);
+    const std::wstring keys = LoadResString(IDS_WHEEL_CTRL_SHIFT + chosen);
     SetDlgItemTextW(m_hwnd, IDC_SETTINGS_WHEEL, FormatResString(IDS_WHEEL_BOX, keys).c_str());
 }
 

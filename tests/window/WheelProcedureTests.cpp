@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "Engine.h"
+#include "WheelGesture.h"
 #include "HelperProcess.h"
 #include "PaneveilDriver.h"
 #include "TestSupport.h"
@@ -26,17 +26,14 @@ TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindows)
     const HWND other = helper.Create(L"PvWheelOther", L"other");
     SetWindowPos(other, HWND_TOPMOST, 100, 100, 300, 200, SWP_NOACTIVATE);
     helper.Show(other, true);
-    WNDCLASSW ownClass{};
-    ownClass.lpfnWndProc = DefWindowProcW;
-    ownClass.lpszClassName = L"PvWheelOwn";
-    RegisterClassW(&ownClass);
-    const HWND own = CreateWindowExW(WS_EX_TOPMOST, L"PvWheelOwn", L"own", WS_POPUP, 500, 100, 300, 200,
-                                     nullptr, nullptr, nullptr, nullptr);
+    // A dialog's class: a static one is transparent to WindowFromPoint.
+    const HWND own = CreateWindowExW(WS_EX_TOPMOST, L"#32770", L"own", WS_POPUP, 500, 100, 300, 200, nullptr, nullptr,
+                                     nullptr, nullptr);
     ShowWindow(own, SW_SHOWNOACTIVATE);
-    TempFolder folder;
-    Engine engine(folder.File(L"Paneveil.dat").c_str());
-    engine.settings.safeMode = 1;
-    ASSERT_TRUE(own && engine.Start());
+    Settings settings;
+    settings.Reset();
+    WheelHook hook;
+    ASSERT_TRUE(own && hook.Install(own, WM_APP, settings));
     const struct { std::initializer_list<WORD> keys; HWND window; LRESULT taken; } cases[] = {
         {{VK_CONTROL, VK_SHIFT}, other, 1}, {{VK_CONTROL, VK_SHIFT}, own, 0}, {{VK_CONTROL}, other, 0}, {{VK_SHIFT}, other, 0}};
     for (const auto& c : cases) {
@@ -50,7 +47,7 @@ TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindows)
         Keys(c.keys, false);
         Sleep(kWheelRestMilliseconds);   // the next is a gesture of its own
     }
-    engine.Stop();
+    hook.Remove();
     DestroyWindow(own);
 }
 
