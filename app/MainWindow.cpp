@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <utility>
 
@@ -90,6 +91,7 @@ BOOL MainWindow::OnInitDialog()
     if (!m_engine.settings.hideTrayIcon)
         UpdateTrayIcon(false);
     RegisterToggleHotkey();
+    WTSRegisterSessionNotification(m_hwnd, NOTIFY_FOR_THIS_SESSION);
     return TRUE;
 }
 
@@ -287,8 +289,11 @@ bool MainWindow::CheckPassword()
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (m_trayIcon.OnTaskbarCreated(message))
+    if (m_trayIcon.OnTaskbarCreated(message)) {
+        m_engine.OnSystemChange(false);
         return 0;
+    }
+    OnSystemChange(message, wParam);
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
     } else if (message == m_reloadFiltersMessage && m_reloadFiltersMessage != 0) {
@@ -448,6 +453,21 @@ void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info)
         info->ptMinTrackSize.y = m_initialHeight;
     }
     SkinDialog::OnGetMinMaxInfo(info);
+}
+
+// What other programs re-created or changed while the machine slept, the session was locked or
+// the displays changed gets its transparency; the session's notifications come only to a window
+// registered for them, from its creation to its destruction. The messages go on to the default
+// processing.
+void MainWindow::OnSystemChange(UINT message, WPARAM wParam)
+{
+    if (message == WM_DESTROY)
+        WTSUnRegisterSessionNotification(m_hwnd);
+    else if (message == WM_DISPLAYCHANGE)
+        m_engine.OnSystemChange(false);
+    else if ((message == WM_POWERBROADCAST && (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND))
+             || (message == WM_WTSSESSION_CHANGE && wParam == WTS_SESSION_UNLOCK))
+        m_engine.OnSystemChange(true);
 }
 
 void MainWindow::OnEndSession(bool ending)

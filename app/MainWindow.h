@@ -47,6 +47,7 @@ protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
     void OnGetMinMaxInfo(MINMAXINFO* info) override;
     void OnEndSession(bool ending) override;
+    void OnSystemChange(UINT message, WPARAM wParam);
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
 
 private:

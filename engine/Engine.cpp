@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "AppFrames.h"
 #include "FrontWindow.h"
 #include "PVDLL.h"
 #include "PathUtil.h"
@@ -17,6 +18,10 @@ constexpr DWORD kWorkerWaitMilliseconds = 5000;
 constexpr wchar_t kNotifyClass[] = L"PvEngineNotify";
 constexpr UINT kWheelMessage = WM_APP + 1;   // from the wheel hook: wParam the window, lParam the turn
 constexpr UINT_PTR kWheelSaveTimer = 1;
+constexpr UINT_PTR kWheelRenewTimer = 2;
+// A hook dropped by the system is set again within this long at the latest; setting it costs a
+// thread's start.
+constexpr UINT kWheelRenewMilliseconds = 5 * 60 * 1000;
 
 // A thread timer carries no user data, so the timer procedure finds its engine here.
 Engine* g_safeModeEngine = nullptr;
@@ -272,6 +277,7 @@ bool Engine::Stop()
     m_hungWindows->Stop();
     // The processes may end now that the engine no longer looks at their windows.
     m_programPaths.Clear();
+    m_appFrames.Clear();
     if (m_wheelSavePending)
         SaveAfterWheel();
     return true;
@@ -365,7 +371,11 @@ bool Engine::ProcessWindow(HWND window, bool restore, WindowOwner owner, const w
         return RestoreMarkedWindow(window, Gate(), owner.thread);
     wchar_t imagePath[kPathCapacity] = {};
     wchar_t title[kPathCapacity] = {};
-    m_programPaths.Lookup(owner.process, imagePath);
+    bool beyondReach = false;
+    ProgramPathOf(window, owner.process, imagePath, &beyondReach);
+    // Windows would refuse the change, at every sweep again.
+    if (beyondReach)
+        return false;
     GetWindowTextW(window, title, kPathCapacity - 1);
     uint8_t percentage = settings.globalTransparency;
     bool filtered = filters.MatchWindow(imagePath, className, title, &percentage);
@@ -384,6 +394,17 @@ bool Engine::ProcessWindow(HWND window, bool restore, WindowOwner owner, const w
     if (percentage != 0 && IsKeptOpaque(window, className))
         percentage = 0;
     return SetWindowTransparency(window, percentage, filtered, owner.thread);
+}
+
+void Engine::ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach)
+{
+    m_programPaths.Lookup(processId, path, beyondReach);
+    if (!IsAppFrameHost(path))
+        return;
+    wchar_t app[kPathCapacity] = {};
+    m_programPaths.Lookup(m_appFrames.AppOf(window, processId), app);
+    if (app[0])
+        wmemcpy(path, app, kPathCapacity);
 }
 
 // Whatever the filters say: the front window while the option asks for it, and a full-screen
@@ -482,7 +503,12 @@ LRESULT CALLBACK Engine::NotifyWindowProc(HWND window, UINT message, WPARAM wPar
         return 0;
     }
     if (engine && message == WM_TIMER && wParam == kWheelSaveTimer) {
-        engine->SaveAfterWheel();
+        engine->OnWheelRest();
+        return 0;
+    }
+    if (engine && message == WM_TIMER && wParam == kWheelRenewTimer) {
+        if (engine->m_wheelHook.IsInstalled())
+            engine->RenewWheelHook();
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -492,9 +518,26 @@ void Engine::UpdateWheelHook()
 {
     const bool wanted = IsRunning() && settings.wheelAdjust;
     if (wanted && !m_wheelHook.IsInstalled())
-        m_wheelHook.Install(m_notifyWindow, kWheelMessage, settings);
+        RenewWheelHook();
     else if (!wanted && m_wheelHook.IsInstalled())
         m_wheelHook.Remove();
+    if (!m_wheelHook.IsInstalled() && m_notifyWindow)
+        KillTimer(m_notifyWindow, kWheelRenewTimer);
+}
+
+void Engine::RenewWheelHook()
+{
+    if (m_wheelHook.Install(m_notifyWindow, kWheelMessage, settings))
+        SetTimer(m_notifyWindow, kWheelRenewTimer, kWheelRenewMilliseconds, nullptr);
+}
+
+void Engine::OnSystemChange(bool hookMayBeGone)
+{
+    if (!IsRunning())
+        return;
+    SweepWindows(false);
+    if (hookMayBeGone && m_wheelHook.IsInstalled())
+        RenewWheelHook();
 }
 
 // The program's filter is the one the finder's "all windows of this program" writes: its full
@@ -504,12 +547,18 @@ void Engine::OnWheel(HWND underMouse, int wheelDelta)
     const HWND window = FrontWindowOf(underMouse);
     if (!m_wheelHook.IsInstalled() || settings.HasPassword() || !window)
         return;
+    if (window != m_wheelWindow)
+        m_wheelTurn.Rest();
+    m_wheelWindow = window;
+    // Each part of a notch starts the wait for the rest again, which ends the gesture and saves.
+    const bool resting = SetTimer(m_notifyWindow, kWheelSaveTimer, kWheelRestMilliseconds, nullptr) != 0;
+    const int notches = m_wheelTurn.Add(wheelDelta);
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId == GetCurrentProcessId())
+    if (notches == 0 || processId == GetCurrentProcessId())
         return;
     wchar_t path[kPathCapacity] = {};
-    m_programPaths.Lookup(processId, path);
+    ProgramPathOf(window, processId, path);
     if (!path[0])
         return;
     uint8_t current = settings.globalTransparency;
@@ -519,21 +568,30 @@ void Engine::OnWheel(HWND underMouse, int wheelDelta)
         GetWindowTextW(window, title, kPathCapacity - 1);
         filters.MatchWindow(path, className, title, &current);
     }
-    const uint8_t next = WheelStepTransparency(current, wheelDelta, settings.superTransMode != 0);
+    const uint8_t next = WheelStepTransparency(current, notches, settings.superTransMode != 0);
     if (!filters.ModifyFilter(path, path, next) && !filters.AddFilter(path, next))
         return;
     SweepWindows(false);
     if (filtersChanged)
         filtersChanged();
-    m_wheelSavePending = SetTimer(m_notifyWindow, kWheelSaveTimer, kWheelRestMilliseconds, nullptr) != 0;
-    if (!m_wheelSavePending)
+    m_wheelSavePending = true;
+    if (!resting)
         SaveAfterWheel();
 }
 
+void Engine::OnWheelRest()
+{
+    if (m_notifyWindow)
+        KillTimer(m_notifyWindow, kWheelSaveTimer);
+    m_wheelTurn.Rest();
+    m_wheelWindow = nullptr;
+    if (m_wheelSavePending)
+        SaveAfterWheel();
+}
+
+// The rest's timer stays: it still ends the gesture.
 void Engine::CancelWheelSave()
 {
-    if (m_wheelSavePending && m_notifyWindow)
-        KillTimer(m_notifyWindow, kWheelSaveTimer);
     m_wheelSavePending = false;
 }
 

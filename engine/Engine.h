@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "AppFrames.h"
 #include "DataFile.h"
 #include "FilterList.h"
 #include "HungWindowGate.h"
@@ -55,6 +56,11 @@ public:
     // The result of the save. When the autostart value cannot be written (or deleted), autoStart
     // is turned back before the save, so that it says what the next log-on will do.
     bool ApplySettings(bool restartEngine, bool updateAutoStart, bool reapplyWindows);
+    // After a resume from sleep, a session unlock, a change of the displays, a new taskbar: windows
+    // that other programs re-created or changed meanwhile get their transparency, and the window
+    // in front is judged against the monitors as they are now. `hookMayBeGone` (after a resume or
+    // an unlock) sets the wheel's hook again.
+    void OnSystemChange(bool hookMayBeGone);
     // For a crash of the program: unhooks and freezes every engine thread but the caller (the
     // user-interface thread, the worker, the hook's thread, the gate's helpers), so that no
     // window is made translucent behind a last restore. Waits for nothing.
@@ -91,11 +97,18 @@ private:
     // The window that came to the front is restored, the one left behind gets its alpha again.
     void OnForeground(HWND window);
     bool IsKeptOpaque(HWND window, const wchar_t* className) const;
+    // The program path of the window's process, or of the Store app inside a frame of the host;
+    // `beyondReach` as ProcessPathCache::Lookup says it of the window's own process.
+    void ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach = nullptr);
     static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateNotifyWindow();
     // The wheel hook is set while the option is on and the engine runs.
     void UpdateWheelHook();
+    // Windows drops a low-level hook without telling the first time its procedure takes longer
+    // than the system's limit, which heavy paging can cause however fast the procedure is.
+    void RenewWheelHook();
     void OnWheel(HWND underMouse, int wheelDelta);
+    void OnWheelRest();
     void CancelWheelSave();
     void SaveAfterWheel();
 
@@ -114,6 +127,7 @@ private:
     UniqueKernelHandle m_hookReady;                // set by the hook's thread once it has hooked
     UniqueKernelHandle m_uiThread;                 // the thread that called Start, for HaltForCrash
     ProcessPathCache m_programPaths;
+    AppFrameCache m_appFrames;
     // What never changes in a window's life, kept from one safe-mode sweep to the next, so that a
     // sweep asks each window only what can change. Only the sweeping thread uses it.
     struct SweptWindow {
@@ -129,4 +143,6 @@ private:
     HWND m_notifyWindow = nullptr;         // of the user-interface thread: the wheel's posts, the save's timer
     WheelHook m_wheelHook;
     bool m_wheelSavePending = false;
+    HWND m_wheelWindow = nullptr;          // of the gesture that has not rested yet
+    WheelTurn m_wheelTurn;
 };

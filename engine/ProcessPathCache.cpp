@@ -3,11 +3,15 @@
 #include <cwchar>
 #include <utility>
 
+#include "Elevation.h"
 #include "ProcessImage.h"
 
-void ProcessPathCache::Lookup(DWORD processId, wchar_t (&path)[kPathCapacity])
+void ProcessPathCache::Lookup(DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach)
 {
     path[0] = L'\0';
+    bool unused = false;
+    bool& refused = beyondReach ? *beyondReach : unused;
+    refused = false;
     if (processId == 0)
         return;
     {
@@ -16,6 +20,7 @@ void ProcessPathCache::Lookup(DWORD processId, wchar_t (&path)[kPathCapacity])
             if (entry.process && entry.processId == processId) {
                 entry.lastUse = ++m_uses;
                 wmemcpy(path, entry.path, kPathCapacity);
+                refused = entry.beyondReach;
                 return;
             }
         }
@@ -31,10 +36,12 @@ void ProcessPathCache::Lookup(DWORD processId, wchar_t (&path)[kPathCapacity])
     // A process that is still starting may not have its path yet: ask again next time.
     if (!path[0])
         return;
+    refused = IsBeyondReach(processId);
     CriticalSection::Lock lock(m_lock);
     Entry* entry = SlotForNewEntry();
     entry->processId = processId;
     entry->lastUse = ++m_uses;
+    entry->beyondReach = refused;
     entry->process = std::move(process);
     wmemcpy(entry->path, path, kPathCapacity);
 }

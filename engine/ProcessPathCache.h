@@ -12,7 +12,9 @@
 class ProcessPathCache {
 public:
     // Fills `path` with the program path of process `processId`; empty when it cannot be found.
-    void Lookup(DWORD processId, wchar_t (&path)[kPathCapacity]);
+    // `beyondReach`, if given, says whether the process is elevated while this one is not, asked
+    // once per process.
+    void Lookup(DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach = nullptr);
     // Lets go of every process.
     void Clear();
 
@@ -22,6 +24,7 @@ private:
     struct Entry {
         DWORD processId = 0;
         DWORD lastUse = 0;
+        bool beyondReach = false;
         UniqueKernelHandle process;
         wchar_t path[kPathCapacity] = {};
     };

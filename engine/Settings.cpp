@@ -31,6 +31,8 @@ bool Settings::ReadFromFile(HANDLE file)
     // back as it was.
     for (uint8_t* flag : {&hideTrayIcon, &autoStart, &safeMode, &superTransMode, &activeWindowOpaque, &wheelAdjust})
         *flag = *flag != 0;
+    if (wheelModifiers > kWheelAltShift)
+        wheelModifiers = kWheelCtrlShift;
     return read;
 }
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// The options record. Its 31 bytes are written to the data file exactly as they lie in memory,
+// The options record. Its 32 bytes are written to the data file exactly as they lie in memory,
 // so the layout is fixed and packed.
 #pragma pack(push, 1)
 struct Settings {
@@ -17,7 +17,8 @@ struct Settings {
     uint16_t hotkeyModifiers;
     uint8_t passwordDigest[16];
     uint8_t activeWindowOpaque;   // the window in front kept opaque
-    uint8_t wheelAdjust;          // Ctrl+Shift and the wheel set a program's transparency
+    uint8_t wheelAdjust;          // the modifiers and the wheel set a program's transparency
+    uint8_t wheelModifiers;       // the gesture's keys, a WheelModifiers; any other value reads as 0
 
     void Reset();
     // All sixteen bytes zero mean that no password is set.
@@ -28,7 +29,10 @@ struct Settings {
 };
 #pragma pack(pop)
 
-static_assert(sizeof(Settings) == 31, "Settings is persisted byte for byte");
+// The wheel gesture's two keys.
+enum WheelModifiers : uint8_t { kWheelCtrlShift = 0, kWheelCtrlAlt = 1, kWheelAltShift = 2 };
+
+static_assert(sizeof(Settings) == 32, "Settings is persisted byte for byte");
 static_assert(offsetof(Settings, globalTransparency) == 4, "layout");
 static_assert(offsetof(Settings, superTransMode) == 8, "layout");
 static_assert(offsetof(Settings, hotkeyVirtualKey) == 9, "layout");
@@ -36,3 +40,4 @@ static_assert(offsetof(Settings, hotkeyModifiers) == 11, "layout");
 static_assert(offsetof(Settings, passwordDigest) == 13, "layout");
 static_assert(offsetof(Settings, activeWindowOpaque) == 29, "layout");
 static_assert(offsetof(Settings, wheelAdjust) == 30, "layout");
+static_assert(offsetof(Settings, wheelModifiers) == 31, "layout");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Elevation.h"
 #include "FilterList.h"
 #include "WindowAlpha.h"
 
@@ -44,8 +45,9 @@ void AskDesktopThread()
 }
 
 // The window under the mouse whose program the gesture changes, or null when its notches are to
-// pass: the desktop, or one of this program's own windows. A child window belongs to the thread
-// of its top-level window; the engine looks that one up.
+// pass: the desktop, one of this program's own windows, a window whose program has the gesture
+// itself, a window of an elevated program that Windows would not let this one change. A child
+// window belongs to the thread of its top-level window; the engine looks that one up.
 HWND GestureWindow(POINT at)
 {
     const HWND window = WindowFromPoint(at);
@@ -53,29 +55,55 @@ HWND GestureWindow(POINT at)
     const DWORD threadId = window ? GetWindowThreadProcessId(window, &processId) : 0;
     if (!threadId || processId == GetCurrentProcessId() || threadId == g_desktopThread.load())
         return nullptr;
-    return window;
+    wchar_t className[64] = {};
+    GetClassNameW(GetAncestor(window, GA_ROOT), className, 64);
+    if (HasOwnWheelGesture(className))
+        return nullptr;
+    // Asked once per program rather than once per gesture: the tokens are several calls.
+    thread_local DWORD lastProcess = 0;
+    thread_local bool lastBeyondReach = false;
+    if (processId != lastProcess) {
+        lastBeyondReach = IsBeyondReach(processId);
+        lastProcess = processId;
+    }
+    return lastBeyondReach ? nullptr : window;
 }
 
 } // namespace
 
-uint8_t WheelStepTransparency(uint8_t current, int wheelDelta, bool superTransMode)
+void WheelModifierKeys(uint8_t wheelModifiers, int (&keys)[2])
+{
+    keys[0] = wheelModifiers == kWheelAltShift ? VK_MENU : VK_CONTROL;
+    keys[1] = wheelModifiers == kWheelCtrlAlt ? VK_MENU : VK_SHIFT;
+}
+
+bool HasOwnWheelGesture(const wchar_t* className)
+{
+    for (const wchar_t* own : {L"CASCADIA_HOSTING_WINDOW_CLASS", L"ConsoleWindowClass"})
+        if (CompareStringOrdinal(className, -1, own, -1, FALSE) == CSTR_EQUAL)
+            return true;
+    return false;
+}
+
+uint8_t WheelStepTransparency(uint8_t current, int notches, bool superTransMode)
 {
     const int highest = superTransMode ? kMaxTransparency : kMaxTransparencyWithoutSuperTrans;
-    int notches = wheelDelta / WHEEL_DELTA;
-    if (notches == 0)
-        notches = wheelDelta > 0 ? 1 : wheelDelta < 0 ? -1 : 0;
     return static_cast<uint8_t>(std::clamp(std::min<int>(current, highest) - notches * kWheelStep, 0, highest));
 }
 
-// The cheap tests first: most messages are no wheel, and most wheel messages come without
-// Ctrl+Shift.
+// The cheap tests first: most messages are no wheel, and most wheel messages come without the
+// modifiers. One of the two alone is another program's gesture: Ctrl alone is every browser's zoom.
 LRESULT CALLBACK WheelHook::Procedure(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code != HC_ACTION || wParam != WM_MOUSEWHEEL)
         return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     const Settings* settings = g_settings.load();
-    if (!settings || settings->HasPassword() || !Held(VK_CONTROL) || !Held(VK_SHIFT))
+    if (!settings || settings->HasPassword())
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    int keys[2];
+    WheelModifierKeys(settings->wheelModifiers, keys);
+    if (!Held(keys[0]) || !Held(keys[1]))
         return CallNextHookEx(nullptr, code, wParam, lParam);
     Gesture& gesture = t_gesture;
     if (!gesture.started || gesture.at.x != mouse->pt.x || gesture.at.y != mouse->pt.y

@@ -6,15 +6,39 @@
 #include "Settings.h"
 #include "UniqueHandle.h"
 
-// Ctrl+Shift and the mouse wheel over a window change the transparency of its program.
+// Two modifiers (Ctrl+Shift unless the settings choose others) and the mouse wheel over a window
+// change the transparency of its program.
 
 constexpr uint8_t kWheelStep = 5;   // percent a notch
 // A gesture ends when the wheel has rested this long (or the mouse has moved): then it is saved.
 constexpr UINT kWheelRestMilliseconds = 500;
 
-// The transparency after a turn of `wheelDelta` (WHEEL_DELTA a notch; a finer wheel's part of a
-// notch counts as one): down more transparent, up less, within 0 and 80 (99 in super-trans mode).
-uint8_t WheelStepTransparency(uint8_t current, int wheelDelta, bool superTransMode);
+// The transparency after `notches` notches: down (negative) more transparent, up less, within 0
+// and 80 (99 in super-trans mode).
+uint8_t WheelStepTransparency(uint8_t current, int notches, bool superTransMode);
+
+// Whole notches out of a gesture's turn. Fine wheels and touchpads send a notch in parts (deltas
+// of 8 to 40 instead of WHEEL_DELTA): each part taken as a step would move 4 to 15 times too
+// fast. What is left of a notch waits for the next part, until the wheel rests.
+class WheelTurn {
+public:
+    int Add(int wheelDelta)
+    {
+        m_rest += wheelDelta;
+        const int notches = m_rest / WHEEL_DELTA;
+        m_rest -= notches * WHEEL_DELTA;
+        return notches;
+    }
+    void Rest() { m_rest = 0; }
+
+private:
+    int m_rest = 0;
+};
+
+// The keys of the gesture, and whether a window's program has the same gesture of its own.
+void WheelModifierKeys(uint8_t wheelModifiers, int (&keys)[2]);
+// Terminal and console windows change their own opacity with Ctrl+Shift and the wheel.
+bool HasOwnWheelGesture(const wchar_t* className);
 
 // The gesture's low-level mouse hook, set by a thread of its own that does nothing but pump
 // messages: the system calls a low-level hook on the thread that set it, holds every mouse

@@ -55,6 +55,7 @@
 #define IDC_SETTINGS_PASSWORD   1045
 #define IDC_SETTINGS_ACTIVE_OPAQUE 1046
 #define IDC_SETTINGS_WHEEL      1047
+#define IDC_SETTINGS_WHEEL_KEYS 1049
 #define IDC_SETTINGS_HOTKEY     1060
 #define IDC_SETTINGS_APPLY      1061
 
@@ -121,6 +122,13 @@
 #define IDS_AUTOSTART_NOT_WRITTEN 35
 #define IDS_AUTOSTART_NOT_REMOVED 36
 #define IDS_IMPORT_NOT_TAKEN_UP 37
+
+// The wheel's keys and the windows Paneveil may not change, from 60
+#define IDS_WHEEL_BOX           60
+#define IDS_WHEEL_CTRL_SHIFT    61      // 61 to 63 in the order of the wheelModifiers values
+#define IDS_WHEEL_CTRL_ALT      62
+#define IDS_WHEEL_ALT_SHIFT     63
+#define IDS_ELEVATED_WINDOW     64
 
 // The framework's validation messages (framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112

@@ -4,10 +4,11 @@
 
 #include "AsciiFold.h"
 #include "DataExchange.h"
+#include "Elevation.h"
 #include "FilterScopeDialog.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
-#include "ProcessImage.h"
+#include "AppFrames.h"
 #include "SimpleFileDialog.h"
 #include "UniqueHandle.h"
 #include "resource.h"
@@ -119,13 +120,16 @@ void FilterDialog::OnWindowPicked(HWND window)
 {
     FilterScopeDialog scope(this);
     wchar_t buffer[kPathCapacity] = {};
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    GetProcessImagePath(processId, buffer);
+    GetWindowProgramPath(window, buffer);
     scope.m_programPath = buffer;
     buffer[0] = L'\0';
     if (::GetWindowTextW(window, buffer, kPathCapacity - 1) == 0)
         GetClassNameW(window, buffer, kPathCapacity - 1);
     scope.m_windowText = buffer;
     scope.DoModal();
+    // The filter is still wanted: it takes effect once Paneveil runs as administrator.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (IsBeyondReach(processId))
+        AppMessageBox(FormatResString(IDS_ELEVATED_WINDOW, scope.m_programPath), MB_OK | MB_ICONINFORMATION);
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "DataExchange.h"
@@ -18,6 +19,7 @@ void SettingsPage::DoDataExchange(DataExchange& dx)
 {
     SkinDialog::DoDataExchange(dx);
     dx.Control(IDC_SETTINGS_HOTKEY, m_hotkey);
+    dx.Control(IDC_SETTINGS_WHEEL_KEYS, m_wheelKeys);
 }
 
 BOOL SettingsPage::OnInitDialog()
@@ -25,6 +27,8 @@ BOOL SettingsPage::OnInitDialog()
     SkinDialog::OnInitDialog();
     // A key alone as a system-wide hotkey would be taken from every program: it gets Ctrl+Alt.
     m_hotkey.SendMessage(HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    for (UINT keys = IDS_WHEEL_CTRL_SHIFT; keys <= IDS_WHEEL_ALT_SHIFT; ++keys)
+        m_wheelKeys.AddString(LoadResString(keys).c_str());
     LoadControls();
     return TRUE;
 }
@@ -40,6 +44,8 @@ void SettingsPage::LoadControls()
     CheckDlgButton(m_hwnd, IDC_SETTINGS_ACTIVE_OPAQUE, settings.activeWindowOpaque ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, IDC_SETTINGS_WHEEL, settings.wheelAdjust ? BST_CHECKED : BST_UNCHECKED);
     m_hotkey.SetHotKey(LOBYTE(settings.hotkeyVirtualKey), LOBYTE(settings.hotkeyModifiers));
+    m_wheelKeys.SetCurSel(settings.wheelModifiers);
+    ShowWheelKeys();
     EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
 }
 
@@ -68,6 +74,7 @@ bool SettingsPage::OnCommand(UINT id, UINT code, HWND control)
         {IDC_SETTINGS_PASSWORD, BN_CLICKED, &SettingsPage::OnUsePassword},
         {IDC_SETTINGS_ACTIVE_OPAQUE, BN_CLICKED, &SettingsPage::OnActiveWindowOpaque},
         {IDC_SETTINGS_WHEEL, BN_CLICKED, &SettingsPage::OnWheelAdjust},
+        {IDC_SETTINGS_WHEEL_KEYS, CBN_SELCHANGE, &SettingsPage::OnWheelKeys},
         {IDC_SETTINGS_HOTKEY, EN_CHANGE, &SettingsPage::OnChangeHotkey},
         {IDC_SETTINGS_APPLY, BN_CLICKED, &SettingsPage::OnApplyHotkey},
     };
@@ -121,6 +128,24 @@ void SettingsPage::OnWheelAdjust()
 {
     m_engine.settings.wheelAdjust = IsChecked(IDC_SETTINGS_WHEEL);
     m_host.ReportSave(m_engine.ApplySettings(false, false, false));
+}
+
+void SettingsPage::OnWheelKeys()
+{
+    const int chosen = m_wheelKeys.GetCurSel();
+    if (chosen < kWheelCtrlShift || chosen > kWheelAltShift)
+        return;
+    m_engine.settings.wheelModifiers = static_cast<uint8_t>(chosen);
+    ShowWheelKeys();
+    m_host.ReportSave(m_engine.ApplySettings(false, false, false));
+}
+
+// The box names the keys chosen beside it.
+void SettingsPage::ShowWheelKeys()
+{
+    const UINT chosen = std::min<UINT>(m_engine.settings.wheelModifiers, kWheelAltShift);
+    const std::wstring keys = LoadResString(IDS_WHEEL_CTRL_SHIFT + chosen);
+    SetDlgItemTextW(m_hwnd, IDC_SETTINGS_WHEEL, FormatResString(IDS_WHEEL_BOX, keys).c_str());
 }
 
 void SettingsPage::OnUsePassword()

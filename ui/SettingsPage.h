@@ -6,8 +6,8 @@
 #include "PageHost.h"
 #include "SkinDialog.h"
 
-// The options as seven check boxes that take effect when clicked, and the hotkey, which takes
-// effect on Apply. The controls are reloaded from the settings whenever the page is shown.
+// The options as seven check boxes and the wheel's keys, which take effect when clicked, and the
+// hotkey, which takes effect on Apply. The controls are reloaded from the settings whenever the page is shown.
 class SettingsPage : public SkinDialog {
 public:
     SettingsPage(Engine& engine, PageHost& host, Wnd* parent);
@@ -29,6 +29,8 @@ private:
     void OnUsePassword();
     void OnActiveWindowOpaque();
     void OnWheelAdjust();
+    void OnWheelKeys();
+    void ShowWheelKeys();
     void OnChangeHotkey();
     void OnApplyHotkey();
     bool IsChecked(int id) const { return IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED; }
@@ -38,4 +40,5 @@ private:
     Engine& m_engine;
     PageHost& m_host;
     HotKeyCtrl m_hotkey;
+    ComboBox m_wheelKeys;
 };

@@ -1,8 +1,8 @@
 #include "HelperProcess.h"
 
-HelperProcess::HelperProcess()
+HelperProcess::HelperProcess(const std::wstring& program, bool limited)
 {
-    m_process.reset(StartProcess(L"\"" + ProgramFolder() + L"\\pv_window_helper.exe\""));
+    m_process.reset(StartProcess(L"\"" + program + L"\"", 0, limited));
     const std::wstring name = std::to_wstring(GetProcessId(m_process.get()));
     // A new Wine process can take seconds to come up on a loaded machine.
     WaitFor([&] { return (m_window = FindWindowExW(HWND_MESSAGE, nullptr, L"PvHelperCommands", name.c_str())); }, 20000);
@@ -23,9 +23,9 @@ LRESULT HelperProcess::Command(const std::wstring& line)
     return LRESULT(result);
 }
 
-HWND HelperProcess::Create(const std::wstring& className, const std::wstring& title, bool colorKey)
+HWND HelperProcess::Create(const std::wstring& className, const std::wstring& title, const wchar_t* option)
 {
-    return reinterpret_cast<HWND>(Command(L"create\t" + className + L"\t" + title + (colorKey ? L"\tcolorkey" : L"")));
+    return reinterpret_cast<HWND>(Command(L"create\t" + className + L"\t" + title + L"\t" + option));
 }
 
 bool HelperProcess::WaitForAlpha(HWND window, int alpha, DWORD timeoutMilliseconds)

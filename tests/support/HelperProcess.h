@@ -10,7 +10,9 @@
 // While a command runs, messages sent to the calling thread are still answered.
 class HelperProcess {
 public:
-    HelperProcess();
+    // A copy of the helper under another name (a stand-in for another program) with `program`;
+    // `limited` as StartProcess has it.
+    explicit HelperProcess(const std::wstring& program = ProgramFolder() + L"\\pv_window_helper.exe", bool limited = false);
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
@@ -19,7 +21,7 @@ public:
     LRESULT Command(const std::wstring& line);
 
     // A hidden top-level window; null if it could not be made.
-    HWND Create(const std::wstring& className, const std::wstring& title, bool colorKey = false);
+    HWND Create(const std::wstring& className, const std::wstring& title, const wchar_t* option = L"");
     // quiet: without the window event, so that only a sweep can find the change.
     void Show(HWND window, bool quiet = false) { Command(L"show\t" + Argument(window) + (quiet ? L"\tquiet" : L"")); }
     void Hide(HWND window, bool quiet = false) { Command(L"hide\t" + Argument(window) + (quiet ? L"\tquiet" : L"")); }

@@ -49,9 +49,9 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
-bool PaneveilProcess::Start(const std::wstring& arguments)
+bool PaneveilProcess::Start(const std::wstring& arguments, bool limited)
 {
-    m_process.reset(StartProcess(L"\"" + g_programPath + L"\" " + arguments));
+    m_process.reset(StartProcess(L"\"" + g_programPath + L"\" " + arguments, 0, limited));
     return (m_processId = GetProcessId(m_process.get())) != 0;
 }
 

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "UniqueHandle.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -55,15 +56,24 @@ std::wstring ProgramFolder()
     return fs::path(path).parent_path().wstring();
 }
 
-HANDLE StartProcess(std::wstring commandLine, DWORD flags)
+HANDLE StartProcess(std::wstring commandLine, DWORD flags, bool limited)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
+    HANDLE token = nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (limited && !(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)
+                     && GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size)))
+        return nullptr;
+    UniqueKernelHandle owned(token), linkedToken(linked.LinkedToken);
     // Wine now and then refuses a start on a loaded machine (its fork failing): tried again, and
     // said why when it still cannot.
-    for (int attempt = 1; !CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                                          &startup, &info);
+    for (int attempt = 1; !(limited ? CreateProcessAsUserW(linked.LinkedToken, nullptr, &commandLine[0], nullptr, nullptr, FALSE,
+                                                          flags, nullptr, nullptr, &startup, &info)
+                                    : CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                                                     &startup, &info));
          ++attempt) {
         std::fwprintf(stderr, L"CreateProcessW failed with error %lu: %ls\n", GetLastError(), commandLine.c_str());
         if (attempt == 3)

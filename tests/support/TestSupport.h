@@ -32,7 +32,9 @@ bool WriteWholeFile(const std::wstring& path, const Bytes& bytes);
 // The folder of the running program, without a trailing backslash.
 std::wstring ProgramFolder();
 // Starts a program; its process handle, to be closed by the caller, or null.
-HANDLE StartProcess(std::wstring commandLine, DWORD flags = 0);
+// `limited`: with the limited token linked to this process's (Wine gives every process started as
+// usual an elevated one, as Windows does to an administrator's elevated programs).
+HANDLE StartProcess(std::wstring commandLine, DWORD flags = 0, bool limited = false);
 
 // Waits up to `milliseconds` for input, then dispatches what the calling thread has queued. At
 // most one timer message per call: a timer is due again as soon as a callback outlasts its period

@@ -2,9 +2,10 @@
 // command is a line of wide text, fields separated by tabs, sent as WM_COPYDATA to the helper's
 // message-only window of class "PvHelperCommands" named after its process id; the message's
 // result is the answer:
-//   create <class> <title> [colorkey|clickthrough]
+//   create <class> <title> [colorkey|clickthrough|popup]
 //                                           -> a hidden top-level window (0: failed), layered with a
-//                                              colour key, or one the mouse passes through
+//                                              colour key, one the mouse passes through, or one
+//                                              without a caption
 //   child <parent>                          -> a visible child window
 //   show|hide <hwnd> [quiet|layer]          -> ShowWindow and, unless quiet, the window event Windows
 //                                              would raise, or instead alpha 153 set by the helper
@@ -24,6 +25,7 @@
 //   ulw <hwnd>                              -> nonzero when UpdateLayeredWindow succeeds
 //   front <hwnd>                            -> SetForegroundWindow and the event Windows raises
 //   wheels                                  -> the wheel messages its windows have received
+//   styles                                  -> the extended-style changes they have been asked
 //   destroy <hwnd>                          -> nonzero when destroyed
 // WM_CLOSE to the command window ends the process.
 #include <windows.h>
@@ -39,7 +41,7 @@ constexpr UINT kHang = WM_APP + 1;
 HWND g_commandWindow = nullptr;
 HWND g_answerOnce = nullptr;
 DWORD g_hangMilliseconds = 0;
-LONG g_wheels = 0;
+LONG g_wheels = 0, g_styles = 0;
 DWORD g_shownAt = 0;
 
 LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -50,6 +52,7 @@ LRESULT CALLBACK HelperWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         Sleep(g_hangMilliseconds);
     }
     g_wheels += message == WM_MOUSEWHEEL;
+    g_styles += message == WM_STYLECHANGING && wParam == WPARAM(GWL_EXSTYLE);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -91,9 +94,11 @@ LRESULT Run(const std::vector<std::wstring>& f)
     const HWND window = f.size() >= 2 ? Window(f[1]) : nullptr;
     if (command == L"create") {
         RegisterClassOnce(f[1]);
-        const bool colorKey = f.size() >= 4 && f[3] == L"colorkey", clickThrough = f.size() >= 4 && f[3] == L"clickthrough";
-        HWND created = CreateWindowExW(colorKey ? WS_EX_LAYERED : clickThrough ? WS_EX_TRANSPARENT : 0, f[1].c_str(), f.size() > 2 ? f[2].c_str() : L"",
-                                       WS_OVERLAPPEDWINDOW, 40, 40, 200, 120, nullptr, nullptr, nullptr, nullptr);
+        const std::wstring option = f.size() >= 4 ? f[3] : L"";
+        HWND created = CreateWindowExW(option == L"colorkey" ? WS_EX_LAYERED : option == L"clickthrough" ? WS_EX_TRANSPARENT : 0,
+                                       f[1].c_str(), f.size() > 2 ? f[2].c_str() : L"",
+                                       option == L"popup" ? WS_POPUP : WS_OVERLAPPEDWINDOW, 40, 40, 200, 120, nullptr, nullptr, nullptr, nullptr);
+        const bool colorKey = option == L"colorkey";
         if (created && colorKey)
             SetLayeredWindowAttributes(created, RGB(255, 0, 255), 0, LWA_COLORKEY);
         return reinterpret_cast<LRESULT>(created);
@@ -168,6 +173,8 @@ LRESULT Run(const std::vector<std::wstring>& f)
         return g_wheels;
     if (command == L"shown")
         return static_cast<LRESULT>(g_shownAt);
+    if (command == L"styles")
+        return g_styles;
     if (command == L"destroy")
         return DestroyWindow(window);
     return 0;

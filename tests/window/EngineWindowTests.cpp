@@ -100,7 +100,7 @@ TEST_F(EngineWindows, AShownWindowGetsItsAlphaAndHidingRestoresIt)
 TEST_F(EngineWindows, StartSweepsExistingWindowsAndStopRestoresThemAndTheAtomButNotColourKeys)
 {
     const HWND first = Shown(L"PvPlain", L"first"), second = Shown(L"PvPlain", L"second");
-    const HWND keyed = m_helper.Create(L"PvKeyed", L"keyed", true);   // a colour key is its program's own
+    const HWND keyed = m_helper.Create(L"PvKeyed", L"keyed", L"colorkey");   // a colour key is its program's own
     m_helper.Show(keyed);
     ASSERT_EQ(m_helper.Alpha(keyed), kColourKeyed);
 
