@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cwchar>
 
+#include "DataFileReport.h"
 #include "FilterTextCommand.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
@@ -177,6 +178,8 @@ bool Application::InitInstance()
         m_exitCode = kExitDataFileUnreadable;
         return false;
     }
+    // Set aside at once, before any save could write over it; told once the engine runs.
+    engine.KeepDamagedDataFile();
     BuildUiFont();
     OfferSafeMode();
     sessionEnding = false;
@@ -194,6 +197,8 @@ bool Application::InitInstance()
     }
 
     engine.Start();
+    // Also with /b: a start at log-on must not lose a damaged file's contents silently.
+    ReportDataFileDamage(engine);
 
     // Never MLF_SHOWONIDLE: a window started hidden stays hidden.
     mainWindow.RunModalLoop((mainWindow.GetStyle() & DS_NOIDLEMSG) ? DWORD{MLF_NOIDLEMSG} : DWORD{0});

@@ -122,6 +122,12 @@
 #define IDS_AUTOSTART_NOT_REMOVED 36
 #define IDS_IMPORT_NOT_TAKEN_UP 37
 
+// A damaged data file, told once
+#define IDS_DATA_FILE_DAMAGED   40
+#define IDS_DATA_FILE_FILTERS_KEPT 41
+#define IDS_DATA_FILE_SETTINGS_LOST 42
+#define IDS_DATA_FILE_NOT_KEPT  43
+
 // The framework's validation messages (framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112
 #define IDS_PARSE_STRING_SIZE   0xF114

@@ -1,0 +1,85 @@
+// Whatever ends the real program, its windows come back; a damaged data file loses nothing; no
+// other process steers the hook library.
+#include "EndToEnd.h"
+
+namespace {
+
+class EndsAndDamage : public EndToEnd {
+protected:
+    // Four filters, the first two for the target and another window, cut `cut` bytes into the
+    // third record; its bytes.
+    Bytes WriteCutDataFile(size_t cut, const std::function<void(Settings&)>& change = [](Settings&) {})
+    {
+        WriteDataFile(change);
+        FilterList filters;   // each added one goes to the top
+        for (const auto& [pattern, percent] : {std::pair{L"fourth", 30}, {L"third", 40}, {L"Other window", 0}, {L"End-to-end target", 20}})
+            EXPECT_TRUE(filters.AddFilter(pattern, uint8_t(percent)));
+        EXPECT_TRUE(SaveDataFile(DataFilePath().c_str(), ReadSettings(), filters));
+        Bytes bytes;
+        EXPECT_TRUE(ReadWholeFile(DataFilePath(), bytes));
+        bytes.resize(cut == 0 ? bytes.size() : 16 + sizeof(Settings) + 4 + 2 * sizeof(FilterRecord) + cut);
+        EXPECT_TRUE(WriteWholeFile(DataFilePath(), bytes));
+        return bytes;
+    }
+};
+
+// The filters before the damage are in effect, the user is told also at a start with /b, the
+// damaged bytes are kept aside before the next save, and that save writes the two filters.
+TEST_F(EndsAndDamage, AFileCutInItsThirdFilterKeepsTheFirstTwo)
+{
+    const Bytes damaged = WriteCutDataFile(300);
+    const HWND other = m_helper.Create(L"PvEndToEndOther", L"Other window");
+    Helper(L"layer", other, L"255");
+    m_helper.Show(other);
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start(L"/b"));
+    const HWND box = paneveil.MessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(TargetReaches(kAlpha20) && m_helper.WaitForAlpha(other, 255));
+    const std::vector<std::wstring> copies = DamagedCopies();
+    ASSERT_EQ(copies.size(), 1u);
+    const std::wstring text = AnswerBox(box, IDOK);
+    EXPECT_NE(text.find(DataFilePath()), text.npos) << text;
+    EXPECT_NE(text.find(copies[0]), text.npos) << text;
+    EXPECT_NE(text.find(L"Filters kept: 2."), text.npos) << text;
+    EXPECT_EQ(text.find(L"password"), text.npos) << text;
+
+    // A change makes the next save: through the tray icon's show request to the Settings page.
+    const HWND main = paneveil.MainWindow();
+    Tray(main, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main); }));
+    ClickButton(main, IDC_MAIN_TAB_SETTINGS);
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return GetDlgItem(page = VisiblePage(main), IDC_SETTINGS_SUPER_TRANS) != nullptr; }));
+    ClickButton(page, IDC_SETTINGS_SUPER_TRANS);
+    ASSERT_TRUE(WaitFor([&] { return ReadSettings().superTransMode == 1; }));
+    EXPECT_EQ(FileFilters(), (std::vector<std::pair<std::wstring, int>>{{L"End-to-end target", 20}, {L"Other window", 0}}));
+    Bytes kept;
+    EXPECT_TRUE(ReadWholeFile(copies[0], kept) && kept == damaged);
+    EXPECT_EQ(DamagedCopies(), copies);
+    ExitAndExpectOpaque(paneveil, main);
+}
+
+// Half a digest would be a password nobody knows: the settings are the defaults, no password is
+// asked for, and the user is told.
+TEST_F(EndsAndDamage, ADigestCutShortGivesNoPassword)
+{
+    WriteCutDataFile(0, [](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
+    Bytes bytes;
+    ASSERT_TRUE(ReadWholeFile(DataFilePath(), bytes));
+    bytes.resize(16 + offsetof(Settings, passwordDigest) + 7);
+    ASSERT_TRUE(WriteWholeFile(DataFilePath(), bytes));
+    PaneveilProcess paneveil;
+    ASSERT_TRUE(paneveil.Start());
+    const HWND box = paneveil.MessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
+    const std::wstring text = AnswerBox(box, IDOK);
+    EXPECT_NE(text.find(L"Filters kept: 0."), text.npos) << text;
+    EXPECT_NE(text.find(L"no password is set"), text.npos) << text;
+    const HWND main = paneveil.MainWindow();
+    EXPECT_TRUE(IsWindowVisible(main) && TargetReaches(kAlpha40));
+    ExitAndExpectOpaque(paneveil, main);
+}
+
+}  // namespace
