@@ -2,6 +2,11 @@
 // other process steers the hook library.
 #include "EndToEnd.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+
 namespace {
 
 class EndsAndDamage : public EndToEnd {
@@ -80,6 +85,52 @@ TEST_F(EndsAndDamage, ADigestCutShortGivesNoPassword)
     const HWND main = paneveil.MainWindow();
     EXPECT_TRUE(IsWindowVisible(main) && TargetReaches(kAlpha40));
     ExitAndExpectOpaque(paneveil, main);
+}
+
+// Another program loads the hook library, writes over every byte it shares between processes and
+// calls its PV_Unhook: once the hook procedure could have read a thread id of 0 there. The target
+// the library posts to may be read by anyone and written by its user only.
+TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
+{
+    PaneveilProcess paneveil;
+    ASSERT_NE(Start(paneveil, true), nullptr);
+    const std::wstring library = ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1) + L"PVDLL.dll";
+    const HMODULE pvdll = LoadLibraryW(library.c_str());
+    ASSERT_NE(pvdll, nullptr);
+    const auto* base = reinterpret_cast<BYTE*>(pvdll);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        const DWORD shared = IMAGE_SCN_MEM_SHARED | IMAGE_SCN_MEM_WRITE;
+        BYTE* bytes = const_cast<BYTE*>(base) + section->VirtualAddress;
+        DWORD old = 0;
+        if ((section->Characteristics & shared) == shared && VirtualProtect(bytes, section->Misc.VirtualSize, PAGE_READWRITE, &old))
+            std::memset(bytes, 0, section->Misc.VirtualSize);
+    }
+    const auto unhook = reinterpret_cast<BOOL(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(pvdll, "PV_Unhook")));
+    ASSERT_TRUE(unhook);
+    unhook();
+    FreeLibrary(pvdll);
+
+    const HWND later = m_helper.Create(L"PvEndToEndLater", L"Shown later");
+    m_helper.Show(later);
+    EXPECT_TRUE(m_helper.WaitForAlpha(later, kAlpha40));
+
+    UniqueKernelHandle target(OpenFileMappingW(READ_CONTROL, FALSE, L"Local\\PaneveilHookTarget"));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LPWSTR text = nullptr;
+    ASSERT_TRUE(target && GetSecurityInfo(target.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                          nullptr, nullptr, &descriptor) == ERROR_SUCCESS
+                && ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                                        &text, nullptr));
+    const std::wstring access = text;
+    LocalFree(text);
+    LocalFree(descriptor);
+    // Everyone: SECTION_QUERY and SECTION_MAP_READ (CC and LC); the only other entry is the user's.
+    EXPECT_NE(access.find(L"(A;;CCLC;;;WD)"), access.npos) << access;
+    EXPECT_EQ(std::count(access.begin(), access.end(), L'('), 2) << access;
+    EXPECT_NE(access.find(L"D:P"), access.npos) << access;
+    ExitAndExpectOpaque(paneveil, paneveil.MainWindow());
 }
 
 }  // namespace
