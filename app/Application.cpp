@@ -3,7 +3,10 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <cwchar>
+#include <exception>
 
 #include "DataFileReport.h"
 #include "FilterTextCommand.h"
@@ -43,17 +46,58 @@ bool HasRestoreSwitch(const wchar_t* commandLine)
     return found;
 }
 
+constexpr UINT kCrashExitCode = 3;   // what abort ends with
+
 // A crash ends the process as a crash, but not before the windows it made translucent have their
-// old alpha back (the style stays until the next start or /restore: changing it would wait for
-// other programs). A second crash, inside this filter, goes straight on.
-LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
+// old alpha back (the style stays until the watchdog, the next start or /restore takes it:
+// changing it would wait for other programs). A second crash, inside this, goes straight on.
+void RestoreForCrash()
 {
     static std::atomic_flag s_entered = ATOMIC_FLAG_INIT;
     if (!s_entered.test_and_set()) {
         TheApp().engine.HaltForCrash();
         RestoreMarkedWindowsWithoutWaiting();
     }
+}
+
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
+{
+    RestoreForCrash();
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The ends that never reach the exception filter: abort, std::terminate (also after a pure virtual
+// call or a failed allocation, which the product does not catch) and an invalid argument to the C
+// runtime.
+[[noreturn]] void EndAfterCrash()
+{
+    RestoreForCrash();
+    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+    std::_Exit(kCrashExitCode);
+}
+
+void OnAbortSignal(int)
+{
+    EndAfterCrash();
+}
+
+void __cdecl OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t)
+{
+    EndAfterCrash();
+}
+
+void RouteCrashesToTheRestore()
+{
+    SetUnhandledExceptionFilter(OnUnhandledException);
+    std::set_terminate(EndAfterCrash);
+    std::signal(SIGABRT, OnAbortSignal);
+    // Looked up: older C runtimes lack it, and then raise an exception that the filter sees.
+    using Handler = void(__cdecl*)(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t);
+    if (const HMODULE runtime = GetModuleHandleW(L"msvcrt.dll")) {
+        if (auto set = reinterpret_cast<Handler(__cdecl*)(Handler)>(
+                reinterpret_cast<void*>(GetProcAddress(runtime, "_set_invalid_parameter_handler"))))
+            set(OnInvalidParameter);
+    }
 }
 
 // The program's own folder as the current one: the process then holds no folder the user might
@@ -128,6 +172,10 @@ HFONT Application::GetUiFontForDpi(UINT dpi)
 
 bool Application::InitInstance()
 {
+    if (Watchdog::IsRequested(GetCommandLineW())) {
+        m_exitCode = Watchdog::Run(GetCommandLineW(), engine);
+        return false;
+    }
     const bool restoreOnly = HasRestoreSwitch(GetCommandLineW());
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
@@ -161,7 +209,7 @@ bool Application::InitInstance()
 
     // Only a first instance: halting the engine unhooks the hook library, whose state is shared.
     PrepareWindowRestore();
-    SetUnhandledExceptionFilter(OnUnhandledException);
+    RouteCrashesToTheRestore();
     EnterProgramFolder();
     // The hook library posts it from inside other programs to the worker, which has no window.
     AllowToProcessFromLowerPrograms(RegisterWindowMessageW(L"WM_PANEVEIL"));
@@ -196,6 +244,8 @@ bool Application::InitInstance()
         ShowWindow(mainWindow.Handle(), SW_SHOWNORMAL);
     }
 
+    // Whatever ends this process from now on, the windows come back.
+    m_watchdog.Start();
     engine.Start();
     // Also with /b: a start at log-on must not lose a damaged file's contents silently.
     ReportDataFileDamage(engine);

@@ -35,15 +35,21 @@ HWINEVENTHOOK g_hook = nullptr;
 // between show and foreground.
 HWINEVENTHOOK g_foregroundHook = nullptr;
 
-const volatile Target* MapTarget()
+// Maps the section as it is now, in place of the view `known` (null at the first event). A view
+// kept from before may be of a section that went with the process that made it (a new hook makes
+// a new one): it then reads a thread id of 0 or one that has ended. The old view stays mapped, as
+// another thread of this process may be reading it.
+const volatile Target* MapTarget(PVOID known)
 {
     const HANDLE section = OpenFileMappingW(FILE_MAP_READ, FALSE, kTargetName);
     if (!section)
         return nullptr;
     void* view = MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof(Target));
     CloseHandle(section);   // the view keeps the section
-    // Two threads of one process may meet their first event at once: one view stays.
-    if (view && InterlockedCompareExchangePointer(&g_target, view, nullptr) != nullptr)
+    if (!view)
+        return nullptr;
+    // Two threads of one process may map at once: the view of the first stays.
+    if (InterlockedCompareExchangePointer(&g_target, view, known) != known)
         UnmapViewOfFile(view);
     return static_cast<const volatile Target*>(g_target);
 }
@@ -54,16 +60,20 @@ void CALLBACK HookProc(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, L
     if (childId != CHILDID_SELF || objectId != OBJID_WINDOW)
         return;
     const volatile Target* target = static_cast<const volatile Target*>(g_target);
-    if (!target && !(target = MapTarget()))
-        return;
-    const DWORD threadId = target->threadId;
-    const UINT message = target->message;
-    if (threadId == 0 || message == 0)
+    if (!target || target->threadId == 0)
+        target = MapTarget(const_cast<Target*>(target));
+    if (!target || target->threadId == 0 || target->message == 0)
         return;
     if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)
         return;
     const LPARAM kind = event == EVENT_SYSTEM_FOREGROUND ? PV_FOREGROUND : event == EVENT_OBJECT_HIDE ? PV_HIDDEN : PV_SHOWN;
-    PostThreadMessageW(threadId, message, reinterpret_cast<WPARAM>(window), kind);
+    const DWORD threadId = target->threadId;
+    if (PostThreadMessageW(threadId, target->message, reinterpret_cast<WPARAM>(window), kind)
+        || GetLastError() != ERROR_INVALID_THREAD_ID)
+        return;
+    // Its thread has ended: a section of a later hook may be there now.
+    if ((target = MapTarget(const_cast<Target*>(target))) && target->threadId != threadId && target->threadId != 0)
+        PostThreadMessageW(target->threadId, target->message, reinterpret_cast<WPARAM>(window), kind);
 }
 
 // The access functions live in ADVAPI32, which this library must not import; the hooking
@@ -124,7 +134,7 @@ bool CreateTarget()
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         const bool ours = securityInfo(section, 6 /* SE_KERNEL_OBJECT */, OWNER_SECURITY_INFORMATION, &maker, nullptr,
                                        nullptr, nullptr, &descriptor) == ERROR_SUCCESS
-                          && maker && equalSid(maker, ownerSid);
+                          && maker && (equalSid(maker, ownerSid) || equalSid(maker, userSid));
         LocalFree(descriptor);
         if (!ours) {
             CloseHandle(section);

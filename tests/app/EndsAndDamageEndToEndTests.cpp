@@ -5,12 +5,59 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <psapi.h>
+
 #include <algorithm>
+#include <sstream>
 
 namespace {
 
+constexpr int kAlpha50 = 127;
+
+// Where a function of the stripped program lies in the running `process`: from the link map
+// beside the program, moved by where the process has the program.
+LPTHREAD_START_ROUTINE ProgramFunction(HANDLE process, const std::string& name)
+{
+    Bytes bytes;
+    ReadWholeFile(std::wstring(ProgramPath(), 0, ProgramPath().rfind(L'.')) + L".map", bytes);
+    std::istringstream map(std::string(bytes.begin(), bytes.end()));
+    HMODULE modules[1] = {};
+    DWORD needed = 0;
+    MODULEINFO program{};
+    if (!EnumProcessModules(process, modules, sizeof modules, &needed) || !GetModuleInformation(process, modules[0], &program, sizeof program))
+        return nullptr;
+    for (std::string line; std::getline(map, line);) {
+        std::istringstream fields(line);
+        std::string address, symbol;
+        if (fields >> address && address.rfind("0x", 0) == 0 && std::getline(fields >> std::ws, symbol) && symbol == name) {
+            const auto at = static_cast<uintptr_t>(std::stoull(address, nullptr, 16));
+            const auto moved = reinterpret_cast<uintptr_t>(program.lpBaseOfDll) - uintptr_t(sizeof(void*) == 4 ? 0x400000 : 0x140000000);
+            return reinterpret_cast<LPTHREAD_START_ROUTINE>(at + moved);
+        }
+    }
+    return nullptr;
+}
+
+// A function of the C runtime, which lies at the same address in every process.
+LPTHREAD_START_ROUTINE RuntimeFunction(const char* name)
+{
+    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), name)));
+}
+
 class EndsAndDamage : public EndToEnd {
 protected:
+    // A window marked as Paneveil marks one it layered at 40%, while no engine runs: only a restore
+    // takes the layering away again.
+    HWND MarkedWindow()
+    {
+        const HWND window = m_helper.Create(L"PvEndToEndMarked", L"Marked");
+        m_helper.Show(window);
+        Helper(L"layer", window, std::to_wstring(kAlpha40));
+        const UINT_PTR mark = UINT_PTR{1} << 17 | UINT_PTR{1} << 16 | UINT_PTR{kAlpha40} << 8 | 255;
+        EXPECT_TRUE(SetPropW(window, L"PV_MARK", reinterpret_cast<HANDLE>(mark)));
+        return window;
+    }
+
     // Four filters, the first two for the target and another window, cut `cut` bytes into the
     // third record; its bytes.
     Bytes WriteCutDataFile(size_t cut, const std::function<void(Settings&)>& change = [](Settings&) {})
@@ -131,6 +178,82 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
     EXPECT_EQ(std::count(access.begin(), access.end(), L'('), 2) << access;
     EXPECT_NE(access.find(L"D:P"), access.npos) << access;
     ExitAndExpectOpaque(paneveil, paneveil.MainWindow());
+}
+
+// Ended from outside, Paneveil leaves nothing translucent: its one watchdog restores, and the
+// atom stays for the next start's safe-mode offer.
+TEST_F(EndsAndDamage, EndedFromOutsideTheWindowsComeBackAndSafeModeIsStillOffered)
+{
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; });
+    PaneveilProcess paneveil, next;
+    ASSERT_NE(Start(paneveil, true, kAlpha50), nullptr);
+    EXPECT_EQ(paneveil.Watchdogs().size(), 1u);
+    ASSERT_TRUE(TerminateProcess(paneveil.Handle(), 1) && paneveil.WaitForExit());
+    EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000));
+    EXPECT_TRUE(paneveil.WaitForWatchdogs());
+    EXPECT_TRUE(IsRunningAtomPresent());
+    ASSERT_TRUE(next.Start());
+    EXPECT_EQ(AnswerBox(next.MessageBox(), IDNO), L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
+    const HWND main = next.MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main); }) && TargetReaches(kAlpha50));
+    ExitAndExpectOpaque(next, main);
+}
+
+// A window marked as if Paneveil had layered it, while Paneveil is disabled: the orderly Exit
+// leaves it alone, and its watchdog, gone with it, changed nothing; a kill has it restored. Turned
+// off and on, Paneveil keeps its one watchdog.
+TEST_F(EndsAndDamage, AfterExitTheWatchdogIsGoneAndChangedNothing)
+{
+    for (const bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "kill" : "Exit");
+        PaneveilProcess paneveil;
+        const HWND main = Start(paneveil, true);
+        ASSERT_NE(main, nullptr);
+        for (int toggle = 0; toggle < 3; ++toggle)
+            PostMessageW(main, WM_COMMAND, IDM_TOGGLE, 0);
+        ASSERT_TRUE(Sync(main) && TargetReaches(kOpaque));
+        EXPECT_EQ(paneveil.Watchdogs().size(), 1u);
+        const HWND marked = MarkedWindow();
+        if (kill) {
+            TerminateProcess(paneveil.Handle(), 1);
+        } else {
+            Exit(main);
+            ASSERT_TRUE(paneveil.WaitForExit());
+            EXPECT_TRUE(paneveil.Watchdogs().empty());
+        }
+        EXPECT_TRUE(paneveil.WaitForExit() && paneveil.WaitForWatchdogs());
+        EXPECT_EQ(m_helper.Alpha(marked), kill ? kOpaque : kAlpha40);
+        EXPECT_EQ(GetPropW(marked, L"PV_MARK") == nullptr, kill);
+        RemoveRunningAtom();
+    }
+}
+
+// The ends that never reach the exception filter, started inside the program as the crash test
+// starts its crash, with the watchdog ended first: the windows have their alpha back at once.
+// (Wine's C runtime has no handler for invalid arguments to set, and goes on after one, so that
+// end is not started here.)
+TEST_F(EndsAndDamage, InProcessEndsRestoreTheWindowsThemselves)
+{
+    const struct { const char* name; bool runtime; ULONG_PTR argument; } ends[] = {
+        {"abort", true, 0}, {"std::terminate()", false, 0},
+        {"__cxa_pure_virtual", false, 0},
+        // More than any process can have: the allocation fails, and nothing catches the failure.
+        {sizeof(void*) == 4 ? "operator new(unsigned int)" : "operator new(unsigned long long)", false, ~ULONG_PTR{0} - 64}};
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.name);
+        PaneveilProcess paneveil, restore;
+        ASSERT_NE(Start(paneveil, true), nullptr);
+        paneveil.KillWatchdogs();
+        ASSERT_TRUE(paneveil.Watchdogs().empty() && paneveil.IsRunning());
+        const LPTHREAD_START_ROUTINE start = end.runtime ? RuntimeFunction(end.name) : ProgramFunction(paneveil.Handle(), end.name);
+        ASSERT_NE(start, nullptr);
+        UniqueKernelHandle thread(CreateRemoteThread(paneveil.Handle(), nullptr, 0, start, reinterpret_cast<void*>(end.argument), 0, nullptr));
+        ASSERT_TRUE(thread && paneveil.WaitForExit());
+        const int alpha = m_helper.Alpha(m_target);
+        EXPECT_TRUE(alpha == 255 || alpha == kOpaque) << alpha;
+        ASSERT_TRUE(restore.Start(L"/restore") && restore.WaitForExit());
+        RemoveRunningAtom();
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What is left of translucency once the program is gone: a crash restores the windows itself; a
-// killed run cannot, and /restore does it afterwards.
+// What is left of translucency once the program is gone: a crash restores the windows itself, a
+// killed run's watchdog does it, and /restore mends what a run left whose watchdog was ended too.
 #include "EndToEnd.h"
 
 namespace {
@@ -40,6 +40,12 @@ TEST_F(EndToEnd, RestoreSwitchWaitsForTheRunningInstanceThenMendsAKilledOne)
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
     EXPECT_TRUE(first.IsRunning());
 
+    // Its watchdog ended (as from the task manager), Paneveil goes on; killed then, it leaves the
+    // windows translucent.
+    first.KillWatchdogs();
+    const HWND later = m_helper.Create(L"PvEndToEndLater", L"Shown later");
+    m_helper.Show(later);
+    EXPECT_TRUE(m_helper.WaitForAlpha(later, kAlpha40));
     first.Kill(true);
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
     ASSERT_TRUE(restore.Start(L"-x /restore"));

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -87,8 +88,37 @@ void PaneveilProcess::Kill(bool keepRunningAtom)
         return;
     TerminateProcess(m_process.get(), 1);
     WaitForExit(5000);
+    WaitForWatchdogs();
     if (!keepRunningAtom)
         RemoveRunningAtom();
+}
+
+std::vector<DWORD> PaneveilProcess::Watchdogs() const
+{
+    std::vector<DWORD> found;
+    const std::wstring program = g_programPath.substr(g_programPath.find_last_of(L'\\') + 1);
+    UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (bool more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (m_processId && entry.th32ParentProcessID == m_processId && _wcsicmp(entry.szExeFile, program.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    }
+    return found;
+}
+
+void PaneveilProcess::KillWatchdogs() const
+{
+    for (DWORD id : Watchdogs()) {
+        UniqueKernelHandle watchdog(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (watchdog && TerminateProcess(watchdog.get(), 1))
+            WaitForSingleObject(watchdog.get(), 5000);
+    }
+}
+
+bool PaneveilProcess::WaitForWatchdogs(DWORD milliseconds) const
+{
+    return WaitFor([&] { return Watchdogs().empty(); }, milliseconds);
 }
 
 HWND VisiblePage(HWND mainWindow)
