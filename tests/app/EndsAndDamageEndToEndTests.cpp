@@ -8,7 +8,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
@@ -19,29 +18,15 @@ constexpr int kAlpha50 = 127;
 LPTHREAD_START_ROUTINE ProgramFunction(HANDLE process, const std::string& name)
 {
     Bytes bytes;
-    ReadWholeFile(std::wstring(ProgramPath(), 0, ProgramPath().rfind(L'.')) + L".map", bytes);
-    std::istringstream map(std::string(bytes.begin(), bytes.end()));
-    HMODULE modules[1] = {};
+    HMODULE program = nullptr;
     DWORD needed = 0;
-    MODULEINFO program{};
-    if (!EnumProcessModules(process, modules, sizeof modules, &needed) || !GetModuleInformation(process, modules[0], &program, sizeof program))
+    ReadWholeFile(std::wstring(ProgramPath(), 0, ProgramPath().rfind(L'.')) + L".map", bytes);
+    const std::string map(bytes.begin(), bytes.end());
+    const size_t at = map.find(" " + name + "\n"), line = map.rfind('\n', at);
+    if (at == map.npos || !EnumProcessModules(process, &program, sizeof program, &needed))
         return nullptr;
-    for (std::string line; std::getline(map, line);) {
-        std::istringstream fields(line);
-        std::string address, symbol;
-        if (fields >> address && address.rfind("0x", 0) == 0 && std::getline(fields >> std::ws, symbol) && symbol == name) {
-            const auto at = static_cast<uintptr_t>(std::stoull(address, nullptr, 16));
-            const auto moved = reinterpret_cast<uintptr_t>(program.lpBaseOfDll) - uintptr_t(sizeof(void*) == 4 ? 0x400000 : 0x140000000);
-            return reinterpret_cast<LPTHREAD_START_ROUTINE>(at + moved);
-        }
-    }
-    return nullptr;
-}
-
-// A function of the C runtime, which lies at the same address in every process.
-LPTHREAD_START_ROUTINE RuntimeFunction(const char* name)
-{
-    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), name)));
+    const uintptr_t linked = std::stoull(map.substr(line + 1, at - line), nullptr, 16), base = sizeof(void*) == 4 ? 0x400000 : 0x140000000;
+    return reinterpret_cast<LPTHREAD_START_ROUTINE>(linked - base + reinterpret_cast<uintptr_t>(program));
 }
 
 class EndsAndDamage : public EndToEnd {
@@ -58,18 +43,17 @@ protected:
         return window;
     }
 
-    // Four filters, the first two for the target and another window, cut `cut` bytes into the
-    // third record; its bytes.
-    Bytes WriteCutDataFile(size_t cut, const std::function<void(Settings&)>& change = [](Settings&) {})
+    // Four filters, the first two for the target and another window, in a data file cut to its
+    // first `kept` bytes, which are returned.
+    Bytes WriteCutDataFile(size_t kept, const std::function<void(Settings&)>& change = [](Settings&) {})
     {
         WriteDataFile(change);
         FilterList filters;   // each added one goes to the top
         for (const auto& [pattern, percent] : {std::pair{L"fourth", 30}, {L"third", 40}, {L"Other window", 0}, {L"End-to-end target", 20}})
             EXPECT_TRUE(filters.AddFilter(pattern, uint8_t(percent)));
-        EXPECT_TRUE(SaveDataFile(DataFilePath().c_str(), ReadSettings(), filters));
         Bytes bytes;
-        EXPECT_TRUE(ReadWholeFile(DataFilePath(), bytes));
-        bytes.resize(cut == 0 ? bytes.size() : 16 + sizeof(Settings) + 4 + 2 * sizeof(FilterRecord) + cut);
+        EXPECT_TRUE(SaveDataFile(DataFilePath().c_str(), ReadSettings(), filters) && ReadWholeFile(DataFilePath(), bytes));
+        bytes.resize(kept);
         EXPECT_TRUE(WriteWholeFile(DataFilePath(), bytes));
         return bytes;
     }
@@ -79,7 +63,7 @@ protected:
 // damaged bytes are kept aside before the next save, and that save writes the two filters.
 TEST_F(EndsAndDamage, AFileCutInItsThirdFilterKeepsTheFirstTwo)
 {
-    const Bytes damaged = WriteCutDataFile(300);
+    const Bytes damaged = WriteCutDataFile(16 + sizeof(Settings) + 4 + 2 * sizeof(FilterRecord) + 300);
     const HWND other = m_helper.Create(L"PvEndToEndOther", L"Other window");
     Helper(L"layer", other, L"255");
     m_helper.Show(other);
@@ -116,11 +100,7 @@ TEST_F(EndsAndDamage, AFileCutInItsThirdFilterKeepsTheFirstTwo)
 // asked for, and the user is told.
 TEST_F(EndsAndDamage, ADigestCutShortGivesNoPassword)
 {
-    WriteCutDataFile(0, [](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
-    Bytes bytes;
-    ASSERT_TRUE(ReadWholeFile(DataFilePath(), bytes));
-    bytes.resize(16 + offsetof(Settings, passwordDigest) + 7);
-    ASSERT_TRUE(WriteWholeFile(DataFilePath(), bytes));
+    WriteCutDataFile(16 + offsetof(Settings, passwordDigest) + 7, [](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
     PaneveilProcess paneveil;
     ASSERT_TRUE(paneveil.Start());
     const HWND box = paneveil.MessageBox();
@@ -180,78 +160,67 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
     ExitAndExpectOpaque(paneveil, paneveil.MainWindow());
 }
 
-// Ended from outside, Paneveil leaves nothing translucent: its one watchdog restores, and the
-// atom stays for the next start's safe-mode offer.
-TEST_F(EndsAndDamage, EndedFromOutsideTheWindowsComeBackAndSafeModeIsStillOffered)
-{
-    WriteDataFile([](Settings& s) { s.globalTransparency = 50; });
-    PaneveilProcess paneveil, next;
-    ASSERT_NE(Start(paneveil, true, kAlpha50), nullptr);
-    EXPECT_EQ(paneveil.Watchdogs().size(), 1u);
-    ASSERT_TRUE(TerminateProcess(paneveil.Handle(), 1) && paneveil.WaitForExit());
-    EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000));
-    EXPECT_TRUE(paneveil.WaitForWatchdogs());
-    EXPECT_TRUE(IsRunningAtomPresent());
-    ASSERT_TRUE(next.Start());
-    EXPECT_EQ(AnswerBox(next.MessageBox(), IDNO), L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");
-    const HWND main = next.MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main); }) && TargetReaches(kAlpha50));
-    ExitAndExpectOpaque(next, main);
-}
-
-// A window marked as if Paneveil had layered it, while Paneveil is disabled: the orderly Exit
-// leaves it alone, and its watchdog, gone with it, changed nothing; a kill has it restored. Turned
-// off and on, Paneveil keeps its one watchdog.
+// A window marked as if Paneveil had layered it: after Exit the watchdog has gone with Paneveil
+// and left the window alone; after a kill it has given it back what it had, and the window at the
+// global 50%. Turned off and on, Paneveil keeps its one watchdog. (A kill's safe-mode offer:
+// EndToEndTests.cpp.)
 TEST_F(EndsAndDamage, AfterExitTheWatchdogIsGoneAndChangedNothing)
 {
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; });
     for (const bool kill : {false, true}) {
         SCOPED_TRACE(kill ? "kill" : "Exit");
         PaneveilProcess paneveil;
-        const HWND main = Start(paneveil, true);
+        const HWND main = Start(paneveil, true, kAlpha50);
         ASSERT_NE(main, nullptr);
-        for (int toggle = 0; toggle < 3; ++toggle)
+        for (int toggle = 0; toggle < (kill ? 0 : 3); ++toggle)
             PostMessageW(main, WM_COMMAND, IDM_TOGGLE, 0);
-        ASSERT_TRUE(Sync(main) && TargetReaches(kOpaque));
-        EXPECT_EQ(paneveil.Watchdogs().size(), 1u);
+        ASSERT_TRUE(Sync(main) && TargetReaches(kill ? kAlpha50 : kOpaque) && paneveil.Watchdogs().size() == 1);
         const HWND marked = MarkedWindow();
-        if (kill) {
+        if (kill)
             TerminateProcess(paneveil.Handle(), 1);
-        } else {
+        else
             Exit(main);
-            ASSERT_TRUE(paneveil.WaitForExit());
-            EXPECT_TRUE(paneveil.Watchdogs().empty());
-        }
-        EXPECT_TRUE(paneveil.WaitForExit() && paneveil.WaitForWatchdogs());
+        ASSERT_TRUE(paneveil.WaitForExit());
+        EXPECT_TRUE(kill || paneveil.Watchdogs().empty());
+        EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000) && paneveil.WaitForWatchdogs());
         EXPECT_EQ(m_helper.Alpha(marked), kill ? kOpaque : kAlpha40);
         EXPECT_EQ(GetPropW(marked, L"PV_MARK") == nullptr, kill);
-        RemoveRunningAtom();
     }
 }
 
-// The ends that never reach the exception filter, started inside the program as the crash test
-// starts its crash, with the watchdog ended first: the windows have their alpha back at once.
-// (Wine's C runtime has no handler for invalid arguments to set, and goes on after one, so that
-// end is not started here.)
-TEST_F(EndsAndDamage, InProcessEndsRestoreTheWindowsThemselves)
+// The ends of the program from inside it, started there by a thread at the function that makes
+// each, with the watchdog ended first: a crash that the exception filter sees (a thread started at
+// an invalid address), and those it never sees. The windows have their old alpha back at once
+// (the style, which the dying process could not wait to change, goes with /restore), the process
+// still ends as it would have, and its atom stays for the next start's safe-mode offer. (Wine's C
+// runtime has no handler for invalid arguments to set, and goes on after one: not started here.)
+TEST_F(EndsAndDamage, EveryEndFromInsideRestoresTheWindows)
 {
-    const struct { const char* name; bool runtime; ULONG_PTR argument; } ends[] = {
-        {"abort", true, 0}, {"std::terminate()", false, 0},
-        {"__cxa_pure_virtual", false, 0},
+    const struct { const char* name; DWORD code; ULONG_PTR argument; } ends[] = {
+        {"", EXCEPTION_ACCESS_VIOLATION, 0}, {"abort", 3, 0}, {"std::terminate()", 3, 0}, {"__cxa_pure_virtual", 3, 0},
         // More than any process can have: the allocation fails, and nothing catches the failure.
-        {sizeof(void*) == 4 ? "operator new(unsigned int)" : "operator new(unsigned long long)", false, ~ULONG_PTR{0} - 64}};
+        {sizeof(void*) == 4 ? "operator new(unsigned int)" : "operator new(unsigned long long)", 3, ~ULONG_PTR{0} - 64}};
     for (const auto& end : ends) {
         SCOPED_TRACE(end.name);
         PaneveilProcess paneveil, restore;
         ASSERT_NE(Start(paneveil, true), nullptr);
         paneveil.KillWatchdogs();
         ASSERT_TRUE(paneveil.Watchdogs().empty() && paneveil.IsRunning());
-        const LPTHREAD_START_ROUTINE start = end.runtime ? RuntimeFunction(end.name) : ProgramFunction(paneveil.Handle(), end.name);
+        // The C runtime lies at the same address in every process.
+        const auto start = !*end.name ? reinterpret_cast<LPTHREAD_START_ROUTINE>(1)
+                           : end.name == std::string("abort")
+                               ? reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "abort")))
+                               : ProgramFunction(paneveil.Handle(), end.name);
         ASSERT_NE(start, nullptr);
         UniqueKernelHandle thread(CreateRemoteThread(paneveil.Handle(), nullptr, 0, start, reinterpret_cast<void*>(end.argument), 0, nullptr));
-        ASSERT_TRUE(thread && paneveil.WaitForExit());
+        DWORD code = 0;
+        ASSERT_TRUE(thread && paneveil.WaitForExit() && GetExitCodeProcess(paneveil.Handle(), &code));
+        EXPECT_EQ(code, end.code);
         const int alpha = m_helper.Alpha(m_target);
         EXPECT_TRUE(alpha == 255 || alpha == kOpaque) << alpha;
+        EXPECT_TRUE(IsRunningAtomPresent());
         ASSERT_TRUE(restore.Start(L"/restore") && restore.WaitForExit());
+        EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
         RemoveRunningAtom();
     }
 }
