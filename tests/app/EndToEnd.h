@@ -87,10 +87,8 @@ protected:
         std::vector<std::wstring> copies;
         WIN32_FIND_DATAW found;
         const HANDLE search = FindFirstFileW((folder + L"Paneveil damaged *.dat").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        for (bool more = search != INVALID_HANDLE_VALUE; more || (FindClose(search), false); more = FindNextFileW(search, &found))
             copies.push_back(folder + found.cFileName);
-        if (search != INVALID_HANDLE_VALUE)
-            FindClose(search);
         return copies;
     }
     // A screenshot of the display, $PV_SHOTS/<name>.png.

@@ -29,89 +29,57 @@ LPTHREAD_START_ROUTINE ProgramFunction(HANDLE process, const std::string& name)
     return reinterpret_cast<LPTHREAD_START_ROUTINE>(linked - base + reinterpret_cast<uintptr_t>(program));
 }
 
-class EndsAndDamage : public EndToEnd {
-protected:
-    // A window marked as Paneveil marks one it layered at 40%, while no engine runs: only a restore
-    // takes the layering away again.
-    HWND MarkedWindow()
-    {
-        const HWND window = m_helper.Create(L"PvEndToEndMarked", L"Marked");
-        m_helper.Show(window);
-        Helper(L"layer", window, std::to_wstring(kAlpha40));
-        const UINT_PTR mark = UINT_PTR{1} << 17 | UINT_PTR{1} << 16 | UINT_PTR{kAlpha40} << 8 | 255;
-        EXPECT_TRUE(SetPropW(window, L"PV_MARK", reinterpret_cast<HANDLE>(mark)));
-        return window;
-    }
+using EndsAndDamage = EndToEnd;
 
-    // Four filters, the first two for the target and another window, in a data file cut to its
-    // first `kept` bytes, which are returned.
-    Bytes WriteCutDataFile(size_t kept, const std::function<void(Settings&)>& change = [](Settings&) {})
-    {
-        WriteDataFile(change);
-        FilterList filters;   // each added one goes to the top
-        for (const auto& [pattern, percent] : {std::pair{L"fourth", 30}, {L"third", 40}, {L"Other window", 0}, {L"End-to-end target", 20}})
-            EXPECT_TRUE(filters.AddFilter(pattern, uint8_t(percent)));
-        Bytes bytes;
-        EXPECT_TRUE(SaveDataFile(DataFilePath().c_str(), ReadSettings(), filters) && ReadWholeFile(DataFilePath(), bytes));
-        bytes.resize(kept);
-        EXPECT_TRUE(WriteWholeFile(DataFilePath(), bytes));
-        return bytes;
-    }
-};
-
-// The filters before the damage are in effect, the user is told also at a start with /b, the
-// damaged bytes are kept aside before the next save, and that save writes the two filters.
-TEST_F(EndsAndDamage, AFileCutInItsThirdFilterKeepsTheFirstTwo)
+// A data file cut in its third of four filters, or inside the password's digest, where half a
+// digest would be a password nobody knows. The filters before the damage are in effect, and the
+// settings if they were whole, else the defaults, without a password. The user is told, also at a
+// start with /b; the damaged bytes are kept aside, unchanged, and the next save writes what was kept.
+TEST_F(EndsAndDamage, ADamagedFileLosesNothing)
 {
-    const Bytes damaged = WriteCutDataFile(16 + sizeof(Settings) + 4 + 2 * sizeof(FilterRecord) + 300);
     const HWND other = m_helper.Create(L"PvEndToEndOther", L"Other window");
     Helper(L"layer", other, L"255");
     m_helper.Show(other);
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start(L"/b"));
-    const HWND box = paneveil.MessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(TargetReaches(kAlpha20) && m_helper.WaitForAlpha(other, 255));
-    const std::vector<std::wstring> copies = DamagedCopies();
-    ASSERT_EQ(copies.size(), 1u);
-    const std::wstring text = AnswerBox(box, IDOK);
-    EXPECT_NE(text.find(DataFilePath()), text.npos) << text;
-    EXPECT_NE(text.find(copies[0]), text.npos) << text;
-    EXPECT_NE(text.find(L"Filters kept: 2."), text.npos) << text;
-    EXPECT_EQ(text.find(L"password"), text.npos) << text;
-
-    // A change makes the next save: through the tray icon's show request to the Settings page.
-    const HWND main = paneveil.MainWindow();
-    Tray(main, WM_LBUTTONDBLCLK);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main); }));
-    ClickButton(main, IDC_MAIN_TAB_SETTINGS);
-    HWND page = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return GetDlgItem(page = VisiblePage(main), IDC_SETTINGS_SUPER_TRANS) != nullptr; }));
-    ClickButton(page, IDC_SETTINGS_SUPER_TRANS);
-    ASSERT_TRUE(WaitFor([&] { return ReadSettings().superTransMode == 1; }));
-    EXPECT_EQ(FileFilters(), (std::vector<std::pair<std::wstring, int>>{{L"End-to-end target", 20}, {L"Other window", 0}}));
-    Bytes kept;
-    EXPECT_TRUE(ReadWholeFile(copies[0], kept) && kept == damaged);
-    EXPECT_EQ(DamagedCopies(), copies);
-    ExitAndExpectOpaque(paneveil, main);
-}
-
-// Half a digest would be a password nobody knows: the settings are the defaults, no password is
-// asked for, and the user is told.
-TEST_F(EndsAndDamage, ADigestCutShortGivesNoPassword)
-{
-    WriteCutDataFile(16 + offsetof(Settings, passwordDigest) + 7, [](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest); });
-    PaneveilProcess paneveil;
-    ASSERT_TRUE(paneveil.Start());
-    const HWND box = paneveil.MessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(paneveil.FindWindows(kPromptCaption).empty());
-    const std::wstring text = AnswerBox(box, IDOK);
-    EXPECT_NE(text.find(L"Filters kept: 0."), text.npos) << text;
-    EXPECT_NE(text.find(L"no password is set"), text.npos) << text;
-    const HWND main = paneveil.MainWindow();
-    EXPECT_TRUE(IsWindowVisible(main) && TargetReaches(kAlpha40));
-    ExitAndExpectOpaque(paneveil, main);
+    using Filters = std::vector<std::pair<std::wstring, int>>;
+    const struct { size_t kept; bool digestCut; const wchar_t* told; int alpha, otherAlpha; Filters saved; } cases[] = {
+        {16 + sizeof(Settings) + 4 + 2 * sizeof(FilterRecord) + 300, false, L"Filters kept: 2.", kAlpha20, 255,
+         {{L"End-to-end target", 20}, {L"Other window", 0}}},
+        {16 + offsetof(Settings, passwordDigest) + 7, true, L"Filters kept: 0.", kAlpha40, kAlpha40, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.told);
+        Clean();
+        WriteDataFile([&](Settings& s) { c.digestCut && ComputePasswordDigest(L"secret", s.passwordDigest); });
+        FilterList filters;   // each added one goes to the top
+        for (const auto& [pattern, percent] : {std::pair{L"fourth", 30}, {L"third", 40}, {L"Other window", 0}, {L"End-to-end target", 20}})
+            filters.AddFilter(pattern, uint8_t(percent));
+        Bytes damaged;
+        ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), ReadSettings(), filters) && ReadWholeFile(DataFilePath(), damaged));
+        damaged.resize(c.kept);
+        ASSERT_TRUE(WriteWholeFile(DataFilePath(), damaged));
+        PaneveilProcess paneveil;
+        ASSERT_TRUE(paneveil.Start(L"/b"));
+        const HWND box = paneveil.MessageBox(), main = paneveil.MainWindow();
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(TargetReaches(c.alpha) && m_helper.WaitForAlpha(other, c.otherAlpha));
+        const std::vector<std::wstring> copies = DamagedCopies();
+        ASSERT_EQ(copies.size(), 1u);
+        const std::wstring text = AnswerBox(box, IDOK);
+        EXPECT_TRUE(text.find(DataFilePath()) != text.npos && text.find(copies[0]) != text.npos && text.find(c.told) != text.npos) << text;
+        EXPECT_EQ(text.find(L"no password is set") != text.npos, c.digestCut) << text;
+        // A change makes the next save: through the tray icon's show request (which would ask for
+        // a password) to the Settings page.
+        Tray(main, WM_LBUTTONDBLCLK);
+        ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main); }));
+        ClickButton(main, IDC_MAIN_TAB_SETTINGS);
+        HWND page = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return GetDlgItem(page = VisiblePage(main), IDC_SETTINGS_SUPER_TRANS) != nullptr; }));
+        ClickButton(page, IDC_SETTINGS_SUPER_TRANS);
+        ASSERT_TRUE(WaitFor([&] { return ReadSettings().superTransMode == 1; }));
+        EXPECT_TRUE(FileFilters() == c.saved && !ReadSettings().HasPassword());
+        Bytes kept;
+        EXPECT_TRUE(ReadWholeFile(copies[0], kept) && kept == damaged && DamagedCopies() == copies);
+        ExitAndExpectOpaque(paneveil, main);
+    }
 }
 
 // Another program loads the hook library, writes over every byte it shares between processes and
@@ -134,10 +102,9 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
         if ((section->Characteristics & shared) == shared && VirtualProtect(bytes, section->Misc.VirtualSize, PAGE_READWRITE, &old))
             std::memset(bytes, 0, section->Misc.VirtualSize);
     }
-    const auto unhook = reinterpret_cast<BOOL(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(pvdll, "PV_Unhook")));
+    const FARPROC unhook = GetProcAddress(pvdll, "PV_Unhook");
     ASSERT_TRUE(unhook);
-    unhook();
-    FreeLibrary(pvdll);
+    unhook(), FreeLibrary(pvdll);
 
     const HWND later = m_helper.Create(L"PvEndToEndLater", L"Shown later");
     m_helper.Show(later);
@@ -146,17 +113,12 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
     UniqueKernelHandle target(OpenFileMappingW(READ_CONTROL, FALSE, L"Local\\PaneveilHookTarget"));
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     LPWSTR text = nullptr;
-    ASSERT_TRUE(target && GetSecurityInfo(target.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                          nullptr, nullptr, &descriptor) == ERROR_SUCCESS
-                && ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                                        &text, nullptr));
+    ASSERT_TRUE(target && !GetSecurityInfo(target.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr, &descriptor)
+                && ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr));
     const std::wstring access = text;
-    LocalFree(text);
-    LocalFree(descriptor);
-    // Everyone: SECTION_QUERY and SECTION_MAP_READ (CC and LC); the only other entry is the user's.
-    EXPECT_NE(access.find(L"(A;;CCLC;;;WD)"), access.npos) << access;
-    EXPECT_EQ(std::count(access.begin(), access.end(), L'('), 2) << access;
-    EXPECT_NE(access.find(L"D:P"), access.npos) << access;
+    LocalFree(text), LocalFree(descriptor);
+    // Protected; Everyone: SECTION_QUERY and SECTION_MAP_READ (CC and LC); the only other entry the user's.
+    EXPECT_TRUE(access.rfind(L"D:P(A;;", 0) == 0 && access.find(L")(A;;CCLC;;;WD)") != access.npos && std::count(access.begin(), access.end(), L'(') == 2) << access;
     ExitAndExpectOpaque(paneveil, paneveil.MainWindow());
 }
 
@@ -175,7 +137,11 @@ TEST_F(EndsAndDamage, AfterExitTheWatchdogIsGoneAndChangedNothing)
         for (int toggle = 0; toggle < (kill ? 0 : 3); ++toggle)
             PostMessageW(main, WM_COMMAND, IDM_TOGGLE, 0);
         ASSERT_TRUE(Sync(main) && TargetReaches(kill ? kAlpha50 : kOpaque) && paneveil.Watchdogs().size() == 1);
-        const HWND marked = MarkedWindow();
+        // Marked as Paneveil marks a window it layered at 40%: only a restore takes the layering away.
+        const HWND marked = m_helper.Create(L"PvEndToEndMarked", L"Marked");
+        m_helper.Show(marked);
+        Helper(L"layer", marked, std::to_wstring(kAlpha40));
+        SetPropW(marked, L"PV_MARK", reinterpret_cast<HANDLE>(UINT_PTR{1} << 17 | UINT_PTR{1} << 16 | UINT_PTR{kAlpha40} << 8 | 255));
         if (kill)
             TerminateProcess(paneveil.Handle(), 1);
         else
@@ -204,13 +170,10 @@ TEST_F(EndsAndDamage, EveryEndFromInsideRestoresTheWindows)
         SCOPED_TRACE(end.name);
         PaneveilProcess paneveil, restore;
         ASSERT_NE(Start(paneveil, true), nullptr);
-        paneveil.KillWatchdogs();
-        ASSERT_TRUE(paneveil.Watchdogs().empty() && paneveil.IsRunning());
+        ASSERT_TRUE(paneveil.Watchdogs(true).size() == 1 && paneveil.Watchdogs().empty() && paneveil.IsRunning());
         // The C runtime lies at the same address in every process.
-        const auto start = !*end.name ? reinterpret_cast<LPTHREAD_START_ROUTINE>(1)
-                           : end.name == std::string("abort")
-                               ? reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "abort")))
-                               : ProgramFunction(paneveil.Handle(), end.name);
+        const FARPROC abort = GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "abort");
+        const auto start = !*end.name ? LPTHREAD_START_ROUTINE(1) : *end.name == 'a' ? LPTHREAD_START_ROUTINE(abort) : ProgramFunction(paneveil.Handle(), end.name);
         ASSERT_NE(start, nullptr);
         UniqueKernelHandle thread(CreateRemoteThread(paneveil.Handle(), nullptr, 0, start, reinterpret_cast<void*>(end.argument), 0, nullptr));
         DWORD code = 0;

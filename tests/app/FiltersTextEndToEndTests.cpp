@@ -2,6 +2,8 @@
 // password.
 #include "EndToEnd.h"
 
+#include <thread>
+
 namespace {
 
 class FiltersTextEndToEnd : public EndToEnd {
@@ -75,12 +77,20 @@ TEST_F(FiltersTextEndToEnd, ImportRefusesABadLineOrFileAndChangesNothing)
 }
 
 // An import has reached the running instance's windows and Filters page when it ends; an export
-// sees a filter added there.
+// sees a filter added there. The instance is the data file's one writer: the import arrives just
+// as the wheel rests after a turn (the instance's thread is held while the wheel's save timer and
+// then the import reach it, in that order), and the file holds the import.
 TEST_F(FiltersTextEndToEnd, ImportAndExportBesideARunningInstance)
 {
     Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_LIST);
     Write(L"in.txt", "20\tEnd-to-end target\r\n");
+    UniqueKernelHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(m_main, nullptr)));
+    ASSERT_TRUE(thread && SuspendThread(thread.get()) == 0);
+    SendNotifyMessageW(FindWindowExW(HWND_MESSAGE, nullptr, L"PvEngineNotify", nullptr), WM_TIMER, 1, 0);
+    std::thread resume([&] { Sleep(1500), ResumeThread(thread.get()); });
     EXPECT_EQ(Run(L"/import" + File(L"in.txt")), 0u);
+    resume.join();
+    EXPECT_EQ(FileFilters(), (std::vector<std::pair<std::wstring, int>>{{L"End-to-end target", 20}}));
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha20);
     EXPECT_EQ(SendDlgItemMessageW(m_page, IDC_FILTERS_LIST, LVM_GETITEMCOUNT, 0, 0), 1);
     ClickButton(m_page, IDC_FILTERS_ADD);

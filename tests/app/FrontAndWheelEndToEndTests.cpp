@@ -172,33 +172,4 @@ TEST_F(FrontAndWheel, APasswordSwitchesTheGestureOff)
     paneveil.Kill();   // its Exit would ask for the password
 }
 
-// The running instance is the data file's one writer. An import arrives just as the wheel rests
-// after a turn: the instance's thread is held while the wheel's save timer and then the import
-// reach it, in that order. What the file holds afterwards is the import.
-TEST_F(FrontAndWheel, AnImportAsTheWheelRestsIsWhatTheFileHolds)
-{
-    PaneveilProcess paneveil, import;
-    const HWND main = Start(paneveil, true);
-    ASSERT_TRUE(main && Click(m_target) && HoldCtrlShift(main));
-    Turn(-1);
-    ReleaseCtrlShift();
-    ASSERT_TRUE(TargetReaches(kAlpha45));
-    TempFolder folder;
-    const std::string text = "20\tEnd-to-end target\r\n";
-    ASSERT_TRUE(WriteWholeFile(folder.File(L"in.txt"), Bytes(text.begin(), text.end())));
-    const std::vector<std::pair<std::wstring, int>> imported{{L"End-to-end target", 20}};
-    UniqueKernelHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(main, nullptr)));
-    ASSERT_TRUE(thread && SuspendThread(thread.get()) == 0);
-    SendNotifyMessageW(FindWindowExW(HWND_MESSAGE, nullptr, L"PvEngineNotify", nullptr), WM_TIMER, 1, 0);
-    ASSERT_TRUE(import.Start(L"/import \"" + folder.File(L"in.txt") + L"\""));
-    WaitFor([&] { return FileFilters() == imported; }, 1500);
-    ResumeThread(thread.get());
-    DWORD code = ~0u;
-    EXPECT_TRUE(import.WaitForExit() && GetExitCodeProcess(import.Handle(), &code) && code == 0) << code;
-    EXPECT_TRUE(TargetReaches(kAlpha20));
-    EXPECT_TRUE(WaitFor([&] { return FileFilters() == imported; }));
-    ExitAndExpectOpaque(paneveil, main);
-    EXPECT_EQ(FileFilters(), imported);
-}
-
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(EndToEnd, RestoreSwitchWaitsForTheRunningInstanceThenMendsAKilledOne)
 
     // Its watchdog ended (as from the task manager), Paneveil goes on; killed then, it leaves the
     // windows translucent.
-    first.KillWatchdogs();
+    ASSERT_EQ(first.Watchdogs(true).size(), 1u);
     const HWND later = m_helper.Create(L"PvEndToEndLater", L"Shown later");
     m_helper.Show(later);
     EXPECT_TRUE(m_helper.WaitForAlpha(later, kAlpha40));

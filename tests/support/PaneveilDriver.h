@@ -43,10 +43,9 @@ public:
     // Unless told to keep it, the engine's running atom that a killed run leaves behind is
     // removed, so that later starts are not offered safe mode.
     void Kill(bool keepRunningAtom = false);
-    // The program's watchdogs: processes of the same program started by this one, running.
-    std::vector<DWORD> Watchdogs() const;
-    // Ends the watchdogs from outside, as a user might in the task manager.
-    void KillWatchdogs() const;
+    // The program's watchdogs: processes of the same program started by this one, running; with
+    // `end`, those that were ended from outside, as a user might in the task manager.
+    std::vector<DWORD> Watchdogs(bool end = false) const;
     // Waits until no watchdog of this process runs.
     bool WaitForWatchdogs(DWORD milliseconds = 5000) const;
 
