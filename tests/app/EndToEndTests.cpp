@@ -204,7 +204,7 @@ TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
         ASSERT_NE(Start(crashed, true), nullptr);
         ASSERT_TRUE(TerminateProcess(crashed.Handle(), 1));
         EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000));
-        EXPECT_TRUE(crashed.WaitForExit() && crashed.WaitForWatchdogs() && IsRunningAtomPresent());
+        EXPECT_TRUE(crashed.WaitForExit() && WaitFor([&] { return crashed.Watchdogs().empty(); }) && IsRunningAtomPresent());
         PaneveilProcess paneveil;
         ASSERT_TRUE(paneveil.Start());
         EXPECT_EQ(AnswerBox(paneveil.MessageBox(), c.answer), L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");

@@ -41,10 +41,10 @@ TEST_F(EndsAndDamage, ADamagedFileLosesNothing)
     Helper(L"layer", other, L"255");
     m_helper.Show(other);
     using Filters = std::vector<std::pair<std::wstring, int>>;
-    const struct { size_t kept; bool digestCut; const wchar_t* told; int alpha, otherAlpha; Filters saved; } cases[] = {
+    const struct { size_t kept; bool digestCut; const wchar_t* told; int alpha, otherAlpha; Filters saved; std::string exported; } cases[] = {
         {16 + sizeof(Settings) + 4 + 2 * sizeof(FilterRecord) + 300, false, L"Filters kept: 2.", kAlpha20, 255,
-         {{L"End-to-end target", 20}, {L"Other window", 0}}},
-        {16 + offsetof(Settings, passwordDigest) + 7, true, L"Filters kept: 0.", kAlpha40, kAlpha40, {}}};
+         {{L"End-to-end target", 20}, {L"Other window", 0}}, "20\tEnd-to-end target\r\n0\tOther window\r\n"},
+        {16 + offsetof(Settings, passwordDigest) + 7, true, L"Filters kept: 0.", kAlpha40, kAlpha40, {}, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.told);
         Clean();
@@ -66,6 +66,12 @@ TEST_F(EndsAndDamage, ADamagedFileLosesNothing)
         const std::wstring text = AnswerBox(box, IDOK);
         EXPECT_TRUE(text.find(DataFilePath()) != text.npos && text.find(copies[0]) != text.npos && text.find(c.told) != text.npos) << text;
         EXPECT_EQ(text.find(L"no password is set") != text.npos, c.digestCut) << text;
+        // An export rescues what was kept.
+        TempFolder folder;
+        PaneveilProcess exporter;
+        Bytes exported;
+        EXPECT_TRUE(exporter.Start(L"/export \"" + folder.File(L"out.txt") + L"\"") && exporter.WaitForExit()
+                    && ReadWholeFile(folder.File(L"out.txt"), exported) && std::string(exported.begin(), exported.end()) == c.exported);
         // A change makes the next save: through the tray icon's show request (which would ask for
         // a password) to the Settings page.
         Tray(main, WM_LBUTTONDBLCLK);
@@ -89,17 +95,15 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
 {
     PaneveilProcess paneveil;
     ASSERT_NE(Start(paneveil, true), nullptr);
-    const std::wstring library = ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1) + L"PVDLL.dll";
-    const HMODULE pvdll = LoadLibraryW(library.c_str());
+    const HMODULE pvdll = LoadLibraryW((ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1) + L"PVDLL.dll").c_str());
     ASSERT_NE(pvdll, nullptr);
     const auto* base = reinterpret_cast<BYTE*>(pvdll);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-        const DWORD shared = IMAGE_SCN_MEM_SHARED | IMAGE_SCN_MEM_WRITE;
         BYTE* bytes = const_cast<BYTE*>(base) + section->VirtualAddress;
-        DWORD old = 0;
-        if ((section->Characteristics & shared) == shared && VirtualProtect(bytes, section->Misc.VirtualSize, PAGE_READWRITE, &old))
+        DWORD shared = IMAGE_SCN_MEM_SHARED | IMAGE_SCN_MEM_WRITE;
+        if ((section->Characteristics & shared) == shared && VirtualProtect(bytes, section->Misc.VirtualSize, PAGE_READWRITE, &shared))
             std::memset(bytes, 0, section->Misc.VirtualSize);
     }
     const FARPROC unhook = GetProcAddress(pvdll, "PV_Unhook");
@@ -148,7 +152,7 @@ TEST_F(EndsAndDamage, AfterExitTheWatchdogIsGoneAndChangedNothing)
             Exit(main);
         ASSERT_TRUE(paneveil.WaitForExit());
         EXPECT_TRUE(kill || paneveil.Watchdogs().empty());
-        EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000) && paneveil.WaitForWatchdogs());
+        EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000) && WaitFor([&] { return paneveil.Watchdogs().empty(); }));
         EXPECT_EQ(m_helper.Alpha(marked), kill ? kOpaque : kAlpha40);
         EXPECT_EQ(GetPropW(marked, L"PV_MARK") == nullptr, kill);
     }
@@ -168,7 +172,7 @@ TEST_F(EndsAndDamage, EveryEndFromInsideRestoresTheWindows)
         {sizeof(void*) == 4 ? "operator new(unsigned int)" : "operator new(unsigned long long)", 3, ~ULONG_PTR{0} - 64}};
     for (const auto& end : ends) {
         SCOPED_TRACE(end.name);
-        PaneveilProcess paneveil, restore;
+        PaneveilProcess paneveil;
         ASSERT_NE(Start(paneveil, true), nullptr);
         ASSERT_TRUE(paneveil.Watchdogs(true).size() == 1 && paneveil.Watchdogs().empty() && paneveil.IsRunning());
         // The C runtime lies at the same address in every process.
@@ -182,10 +186,11 @@ TEST_F(EndsAndDamage, EveryEndFromInsideRestoresTheWindows)
         const int alpha = m_helper.Alpha(m_target);
         EXPECT_TRUE(alpha == 255 || alpha == kOpaque) << alpha;
         EXPECT_TRUE(IsRunningAtomPresent());
-        ASSERT_TRUE(restore.Start(L"/restore") && restore.WaitForExit());
-        EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
         RemoveRunningAtom();
     }
+    PaneveilProcess restore;
+    ASSERT_TRUE(restore.Start(L"/restore") && restore.WaitForExit());
+    EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ void PaneveilProcess::Kill(bool keepRunningAtom)
         return;
     TerminateProcess(m_process.get(), 1);
     WaitForExit(5000);
-    WaitForWatchdogs();
+    WaitFor([&] { return Watchdogs().empty(); });
     if (!keepRunningAtom)
         RemoveRunningAtom();
 }
@@ -107,11 +107,6 @@ std::vector<DWORD> PaneveilProcess::Watchdogs(bool end) const
             found.push_back(entry.th32ProcessID);
     }
     return found;
-}
-
-bool PaneveilProcess::WaitForWatchdogs(DWORD milliseconds) const
-{
-    return WaitFor([&] { return Watchdogs().empty(); }, milliseconds);
 }
 
 HWND VisiblePage(HWND mainWindow)

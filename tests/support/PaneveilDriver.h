@@ -46,8 +46,6 @@ public:
     // The program's watchdogs: processes of the same program started by this one, running; with
     // `end`, those that were ended from outside, as a user might in the task manager.
     std::vector<DWORD> Watchdogs(bool end = false) const;
-    // Waits until no watchdog of this process runs.
-    bool WaitForWatchdogs(DWORD milliseconds = 5000) const;
 
 private:
     UniqueKernelHandle m_process;
