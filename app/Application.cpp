@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cwchar>
-#include <exception>
 
 #include "DataFileReport.h"
 #include "FilterTextCommand.h"
@@ -66,9 +65,9 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// The ends that never reach the exception filter: abort, std::terminate (also after a pure virtual
-// call or a failed allocation, which the product does not catch) and an invalid argument to the C
-// runtime.
+// The ends that never reach the exception filter: abort, and so std::terminate (whose handler
+// aborts; also after a pure virtual call or a failed allocation, which the product does not
+// catch), and an invalid argument to the C runtime.
 [[noreturn]] void EndAfterCrash()
 {
     RestoreForCrash();
@@ -89,7 +88,6 @@ void __cdecl OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, 
 void RouteCrashesToTheRestore()
 {
     SetUnhandledExceptionFilter(OnUnhandledException);
-    std::set_terminate(EndAfterCrash);
     std::signal(SIGABRT, OnAbortSignal);
     // Looked up: older C runtimes lack it, and then raise an exception that the filter sees.
     using Handler = void(__cdecl*)(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t);
