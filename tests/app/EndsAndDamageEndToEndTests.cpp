@@ -177,7 +177,7 @@ TEST_F(EndsAndDamage, EveryEndFromInsideRestoresTheWindows)
         ASSERT_TRUE(paneveil.Watchdogs(true).size() == 1 && paneveil.Watchdogs().empty() && paneveil.IsRunning());
         // The C runtime lies at the same address in every process.
         const FARPROC abort = GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "abort");
-        const auto start = !*end.name ? LPTHREAD_START_ROUTINE(1) : *end.name == 'a' ? LPTHREAD_START_ROUTINE(abort) : ProgramFunction(paneveil.Handle(), end.name);
+        const auto start = !*end.name ? LPTHREAD_START_ROUTINE(1) : *end.name == 'a' ? LPTHREAD_START_ROUTINE(reinterpret_cast<void*>(abort)) : ProgramFunction(paneveil.Handle(), end.name);
         ASSERT_NE(start, nullptr);
         UniqueKernelHandle thread(CreateRemoteThread(paneveil.Handle(), nullptr, 0, start, reinterpret_cast<void*>(end.argument), 0, nullptr));
         DWORD code = 0;

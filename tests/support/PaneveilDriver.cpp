@@ -98,7 +98,8 @@ std::vector<DWORD> PaneveilProcess::Watchdogs(bool end) const
     std::vector<DWORD> found;
     const std::wstring program = g_programPath.substr(g_programPath.find_last_of(L'\\') + 1);
     UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{sizeof entry};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
     for (bool more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         UniqueKernelHandle watchdog;
         if (m_processId && entry.th32ParentProcessID == m_processId && _wcsicmp(entry.szExeFile, program.c_str()) == 0
