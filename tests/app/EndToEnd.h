@@ -82,8 +82,7 @@ protected:
     // The copies of damaged data files beside the data file.
     static std::vector<std::wstring> DamagedCopies()
     {
-        std::wstring folder = DataFilePath();
-        folder.resize(folder.rfind(L'\\') + 1);
+        const std::wstring path = DataFilePath(), folder = path.substr(0, path.rfind(L'\\') + 1);
         std::vector<std::wstring> copies;
         WIN32_FIND_DATAW found;
         const HANDLE search = FindFirstFileW((folder + L"Paneveil damaged *.dat").c_str(), &found);

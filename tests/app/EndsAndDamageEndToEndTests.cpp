@@ -69,7 +69,7 @@ TEST_F(EndsAndDamage, ADamagedFileLosesNothing)
         // An export rescues what was kept.
         TempFolder folder;
         PaneveilProcess exporter;
-        Bytes exported;
+        Bytes exported, kept;
         EXPECT_TRUE(exporter.Start(L"/export \"" + folder.File(L"out.txt") + L"\"") && exporter.WaitForExit()
                     && ReadWholeFile(folder.File(L"out.txt"), exported) && std::string(exported.begin(), exported.end()) == c.exported);
         // A change makes the next save: through the tray icon's show request (which would ask for
@@ -82,7 +82,6 @@ TEST_F(EndsAndDamage, ADamagedFileLosesNothing)
         ClickButton(page, IDC_SETTINGS_SUPER_TRANS);
         ASSERT_TRUE(WaitFor([&] { return ReadSettings().superTransMode == 1; }));
         EXPECT_TRUE(FileFilters() == c.saved && !ReadSettings().HasPassword());
-        Bytes kept;
         EXPECT_TRUE(ReadWholeFile(copies[0], kept) && kept == damaged && DamagedCopies() == copies);
         ExitAndExpectOpaque(paneveil, main);
     }
@@ -95,8 +94,8 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
 {
     PaneveilProcess paneveil;
     ASSERT_NE(Start(paneveil, true), nullptr);
-    const HMODULE pvdll = LoadLibraryW((ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1) + L"PVDLL.dll").c_str());
-    ASSERT_NE(pvdll, nullptr);
+    HMODULE pvdll = nullptr;
+    ASSERT_TRUE(pvdll = LoadLibraryW((ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1) + L"PVDLL.dll").c_str()));
     const auto* base = reinterpret_cast<BYTE*>(pvdll);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
@@ -107,8 +106,7 @@ TEST_F(EndsAndDamage, NoOtherProcessSteersTheHookLibrary)
             std::memset(bytes, 0, section->Misc.VirtualSize);
     }
     const FARPROC unhook = GetProcAddress(pvdll, "PV_Unhook");
-    ASSERT_TRUE(unhook);
-    unhook(), FreeLibrary(pvdll);
+    ASSERT_TRUE(unhook && (unhook(), FreeLibrary(pvdll)));
 
     const HWND later = m_helper.Create(L"PvEndToEndLater", L"Shown later");
     m_helper.Show(later);
@@ -176,8 +174,8 @@ TEST_F(EndsAndDamage, EveryEndFromInsideRestoresTheWindows)
         ASSERT_NE(Start(paneveil, true), nullptr);
         ASSERT_TRUE(paneveil.Watchdogs(true).size() == 1 && paneveil.Watchdogs().empty() && paneveil.IsRunning());
         // The C runtime lies at the same address in every process.
-        const FARPROC abort = GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "abort");
-        const auto start = !*end.name ? LPTHREAD_START_ROUTINE(1) : *end.name == 'a' ? LPTHREAD_START_ROUTINE(reinterpret_cast<void*>(abort)) : ProgramFunction(paneveil.Handle(), end.name);
+        const auto start = !*end.name ? LPTHREAD_START_ROUTINE(1) : *end.name != 'a' ? ProgramFunction(paneveil.Handle(), end.name)
+                           : LPTHREAD_START_ROUTINE(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "abort")));
         ASSERT_NE(start, nullptr);
         UniqueKernelHandle thread(CreateRemoteThread(paneveil.Handle(), nullptr, 0, start, reinterpret_cast<void*>(end.argument), 0, nullptr));
         DWORD code = 0;
