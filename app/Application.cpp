@@ -89,7 +89,7 @@ void RouteCrashesToTheRestore()
 {
     SetUnhandledExceptionFilter(OnUnhandledException);
     std::signal(SIGABRT, OnAbortSignal);
-    // Looked up: older C runtimes lack it, and then raise an exception that the filter sees.
+    // Looked up: not every msvcrt.dll has it (Wine's has not, and goes on after an invalid argument).
     using Handler = void(__cdecl*)(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t);
     if (const HMODULE runtime = GetModuleHandleW(L"msvcrt.dll")) {
         if (auto set = reinterpret_cast<Handler(__cdecl*)(Handler)>(
