@@ -3,8 +3,11 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <cwchar>
 
+#include "DataFileReport.h"
 #include "FilterTextCommand.h"
 #include "HelpFile.h"
 #include "MainWindow.h"
@@ -42,17 +45,57 @@ bool HasRestoreSwitch(const wchar_t* commandLine)
     return found;
 }
 
+constexpr UINT kCrashExitCode = 3;   // what abort ends with
+
 // A crash ends the process as a crash, but not before the windows it made translucent have their
-// old alpha back (the style stays until the next start or /restore: changing it would wait for
-// other programs). A second crash, inside this filter, goes straight on.
-LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
+// old alpha back (the style stays until the watchdog, the next start or /restore takes it:
+// changing it would wait for other programs). A second crash, inside this, goes straight on.
+void RestoreForCrash()
 {
     static std::atomic_flag s_entered = ATOMIC_FLAG_INIT;
     if (!s_entered.test_and_set()) {
         TheApp().engine.HaltForCrash();
         RestoreMarkedWindowsWithoutWaiting();
     }
+}
+
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS*)
+{
+    RestoreForCrash();
     return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The ends that never reach the exception filter: abort, and so std::terminate (whose handler
+// aborts; also after a pure virtual call or a failed allocation, which the product does not
+// catch), and an invalid argument to the C runtime.
+[[noreturn]] void EndAfterCrash()
+{
+    RestoreForCrash();
+    TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+    std::_Exit(kCrashExitCode);
+}
+
+void OnAbortSignal(int)
+{
+    EndAfterCrash();
+}
+
+void __cdecl OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t)
+{
+    EndAfterCrash();
+}
+
+void RouteCrashesToTheRestore()
+{
+    SetUnhandledExceptionFilter(OnUnhandledException);
+    std::signal(SIGABRT, OnAbortSignal);
+    // Looked up: not every msvcrt.dll has it (Wine's has not, and goes on after an invalid argument).
+    using Handler = void(__cdecl*)(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t);
+    if (const HMODULE runtime = GetModuleHandleW(L"msvcrt.dll")) {
+        if (auto set = reinterpret_cast<Handler(__cdecl*)(Handler)>(
+                reinterpret_cast<void*>(GetProcAddress(runtime, "_set_invalid_parameter_handler"))))
+            set(OnInvalidParameter);
+    }
 }
 
 // The program's own folder as the current one: the process then holds no folder the user might
@@ -127,6 +170,10 @@ HFONT Application::GetUiFontForDpi(UINT dpi)
 
 bool Application::InitInstance()
 {
+    if (Watchdog::IsRequested(GetCommandLineW())) {
+        m_exitCode = Watchdog::Run(GetCommandLineW(), engine);
+        return false;
+    }
     const bool restoreOnly = HasRestoreSwitch(GetCommandLineW());
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
@@ -160,7 +207,7 @@ bool Application::InitInstance()
 
     // Only a first instance: halting the engine unhooks the hook library, whose state is shared.
     PrepareWindowRestore();
-    SetUnhandledExceptionFilter(OnUnhandledException);
+    RouteCrashesToTheRestore();
     EnterProgramFolder();
     // The hook library posts it from inside other programs to the worker, which has no window.
     AllowToProcessFromLowerPrograms(RegisterWindowMessageW(L"WM_PANEVEIL"));
@@ -177,6 +224,8 @@ bool Application::InitInstance()
         m_exitCode = kExitDataFileUnreadable;
         return false;
     }
+    // Set aside at once, before any save could write over it; told once the engine runs.
+    engine.KeepDamagedDataFile();
     BuildUiFont();
     OfferSafeMode();
     sessionEnding = false;
@@ -193,7 +242,11 @@ bool Application::InitInstance()
         ShowWindow(mainWindow.Handle(), SW_SHOWNORMAL);
     }
 
+    // Whatever ends this process from now on, the windows come back.
+    m_watchdog.Start();
     engine.Start();
+    // Also with /b: a start at log-on must not lose a damaged file's contents silently.
+    ReportDataFileDamage(engine);
 
     // Never MLF_SHOWONIDLE: a window started hidden stays hidden.
     mainWindow.RunModalLoop((mainWindow.GetStyle() & DS_NOIDLEMSG) ? DWORD{MLF_NOIDLEMSG} : DWORD{0});

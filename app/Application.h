@@ -8,6 +8,7 @@
 #include "GdiObjects.h"
 #include "UiFont.h"
 #include "UniqueHandle.h"
+#include "Watchdog.h"
 #include "WinApp.h"
 
 using IconOwner = HandleOwner<HICON, DestroyIcon>;
@@ -36,6 +37,9 @@ private:
     // find it: as a first instance of its own it would have its windows restored by this one.
     UniqueKernelHandle m_instanceMutex;
     int m_exitCode = 0;
+    // Told of the orderly shutdown only after the engine has made the windows opaque: an end
+    // before that is one the watchdog mends.
+    Watchdog m_watchdog;
 
 public:
     Engine engine;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "DataFileReport.h"
 #include "FilterText.h"
 #include "Messages.h"
 #include "NeedPasswordDialog.h"
@@ -99,12 +100,10 @@ int FilterTextCommand::Run(Engine& engine)
         return kNoFile;
     }
     // A data file that is there but cannot be read might hold a password, and an import would
-    // replace its settings with the defaults; so would one that is damaged.
-    const DataFileRead read = engine.LoadDataFile(kDataFileWaitMilliseconds);
-    if (read == DataFileRead::Unreadable)
+    // replace its settings with the defaults. One that is damaged gives what could be read, so
+    // that an export rescues the filters kept.
+    if (engine.LoadDataFile(kDataFileWaitMilliseconds) == DataFileRead::Unreadable)
         return DataFileUnreadable(engine);
-    if (read == DataFileRead::Damaged)
-        return Fail(IDS_FILE_NOT_READ, engine.DataFilePath());
     if (engine.settings.HasPassword() && NeedPasswordDialog(nullptr).DoModal() != IDOK)
         return kPasswordRefused;
     return m_import ? Import(engine) : Export(engine);
@@ -127,9 +126,10 @@ int FilterTextCommand::Export(Engine& engine)
     return kDone;
 }
 
-// This process writes the data file itself and then asks a running instance to take only the
-// filters from it: that one keeps its own settings in memory, and nothing of the first
-// instance's start (engine, window, tray icon) happens here.
+// The data file has one writer: a running instance is handed the list, replaces its own and
+// saves; only without one does this process write the file. Had this process written it beside
+// an instance, a save of the instance's (the wheel's delayed one, an option click) could land
+// over the import.
 int FilterTextCommand::Import(Engine& engine)
 {
     std::string text;
@@ -142,27 +142,28 @@ int FilterTextCommand::Import(Engine& engine)
                       MB_OK | MB_ICONEXCLAMATION);
         return kBadLine;
     }
-    // The running instance may have saved a setting since the file was read (while the password
-    // prompt was open, say): the settings are read again, just before they are written back.
+    if (InstanceRuns())
+        return HandOverToRunningInstance(engine, FormatFilterText(filters));
+    // Read again just before the write: the password prompt may have been open a long time.
     if (engine.LoadDataFile(kDataFileWaitMilliseconds) == DataFileRead::Unreadable)
         return DataFileUnreadable(engine);
+    ReportDataFileDamage(engine);
     if (!engine.filters.SetFilters(filters) || !engine.SaveDataFile())
         return Fail(IDS_FILE_NOT_WRITTEN, engine.DataFilePath());
-    return HandOverToRunningInstance(engine);
+    return kDone;
 }
 
 // Sent, not broadcast, so that the exit code can say whether the instance took the filters up.
 // One that is still starting is waited for until its window exists.
-int FilterTextCommand::HandOverToRunningInstance(const Engine& engine)
+int FilterTextCommand::HandOverToRunningInstance(const Engine& engine, const std::string& list)
 {
     HWND instance = nullptr;
     const ULONGLONG deadline = GetTickCount64() + kInstanceWindowWaitMilliseconds;
     while (!(instance = FindInstanceWindow()) && InstanceRuns() && GetTickCount64() < deadline)
         Sleep(50);
-    if (!instance && !InstanceRuns())
-        return kDone;
+    COPYDATASTRUCT data{kImportFiltersData, static_cast<DWORD>(list.size()), const_cast<char*>(list.data())};
     DWORD_PTR takenUp = 0;
-    if (instance && SendMessageTimeoutW(instance, RegisterWindowMessageW(kReloadFiltersMessage), 0, 0,
+    if (instance && SendMessageTimeoutW(instance, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                                         SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerWaitMilliseconds, &takenUp)
         && takenUp == 1)
         return kDone;

@@ -7,16 +7,16 @@
 
 // The running instance's mutex, and the message a second start sends to ask it to show itself.
 constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";
-// Registered by the running instance's main window: an import asks it to take its filters up
-// from the data file.
-constexpr wchar_t kReloadFiltersMessage[] = L"Paneveil_ReloadFilters";
+// WM_COPYDATA's dwData when an import hands a running instance its filters: the list as UTF-8
+// text (FilterText.h), which the instance takes in place of its own and saves.
+constexpr ULONG_PTR kImportFiltersData = 0x50564649;   // PVFI
 
 // Paneveil.exe /export FILE and /import FILE: the filter list as text (FilterText.h). A quiet
 // command: no window but the password prompt, and message boxes only for failures.
 class FilterTextCommand {
 public:
     // The process's exit codes.
-    // kNotTakenUp: imported and saved, but a running instance did not take the filters up.
+    // kNotTakenUp: a running instance did not take the filters up; nothing was imported.
     enum Result { kDone = 0, kNoFile = 1, kPasswordRefused = 2, kFileFailed = 3, kBadLine = 4, kNotTakenUp = 5 };
 
     // Finds the switch, and the file named after it, in a whole command line.
@@ -29,8 +29,8 @@ private:
     int Import(Engine& engine);
     static int Fail(UINT stringId, const std::wstring& file);
     static int DataFileUnreadable(const Engine& engine);
-    // Asks a running instance to take the filters up from the data file, and waits for its answer.
-    static int HandOverToRunningInstance(const Engine& engine);
+    // Hands a running instance the list, and waits for its answer.
+    static int HandOverToRunningInstance(const Engine& engine, const std::string& list);
 
     std::wstring m_switch;   // as typed
     std::wstring m_file;

@@ -7,6 +7,7 @@
 
 #include "Application.h"
 #include "DataExchange.h"
+#include "FilterText.h"
 #include "FilterTextCommand.h"
 #include "ForegroundWindow.h"
 #include "HelpFile.h"
@@ -50,7 +51,6 @@ MainWindow::MainWindow(Wnd* parent)
         SetMenuDefaultItem(m_popupMenu.SubMenu(0), IDM_SHOW_MAIN, FALSE);
 
     m_showMessage = RegisterWindowMessageW(kInstanceName);
-    m_reloadFiltersMessage = RegisterWindowMessageW(kReloadFiltersMessage);
 }
 
 void MainWindow::DoDataExchange(DataExchange& dx)
@@ -85,7 +85,7 @@ BOOL MainWindow::OnInitDialog()
     LayoutControls();
 
     SetBoldTabFont();
-    AllowToWindowFromLowerPrograms(m_hwnd, {m_showMessage, m_reloadFiltersMessage, m_trayIcon.CallbackMessage(),
+    AllowToWindowFromLowerPrograms(m_hwnd, {m_showMessage, m_trayIcon.CallbackMessage(),
                                             m_trayIcon.TaskbarCreatedMessage()});
 
     if (!m_engine.settings.hideTrayIcon)
@@ -296,8 +296,8 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     OnSystemChange(message, wParam);
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
-    } else if (message == m_reloadFiltersMessage && m_reloadFiltersMessage != 0) {
-        return OnReloadFilters();
+    } else if (message == WM_COPYDATA) {
+        return OnImportFilters(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     } else if (message == WM_HELP) {
         // F1 here or on a page (a page's default procedure hands it up to this window).
         OnHelp();
@@ -324,14 +324,17 @@ void MainWindow::OnShowRequest()
         ForceForegroundWindow(m_hwnd);
 }
 
-// An import by another process has saved the data file and waits for the answer. Only its
-// filters are taken: the settings in memory are this instance's own. The file is waited for as
-// at the start. A disabled Paneveil stays disabled (reapplying the windows would start its
-// engine) and has its windows swept when it is enabled again.
-LRESULT MainWindow::OnReloadFilters()
+// An import by another process hands over its list: this instance is the data file's one writer.
+// Only the filters change; the settings in memory are this instance's own. A disabled Paneveil
+// stays disabled (reapplying the windows would start its engine) and has its windows swept when
+// it is enabled again.
+LRESULT MainWindow::OnImportFilters(const COPYDATASTRUCT* data)
 {
-    if (LoadDataFileFilters(m_engine.DataFilePath(), m_engine.filters, kDataFileWaitMilliseconds)
-        != DataFileRead::Loaded)
+    std::vector<FilterEntry> filters;
+    FilterTextProblem problem;
+    if (!data || data->dwData != kImportFiltersData
+        || !ParseFilterText(std::string(static_cast<const char*>(data->lpData), data->cbData), filters, problem)
+        || !m_engine.filters.SetFilters(filters))
         return 0;
     m_filtersPage.ReloadList();
     const bool saved = m_engine.ApplySettings(false, false, m_engine.IsRunning());

@@ -53,7 +53,7 @@ protected:
 private:
     void OnShowRequest();
     // 1 when the filters an import saved were taken up.
-    LRESULT OnReloadFilters();
+    LRESULT OnImportFilters(const COPYDATASTRUCT* data);
     void OnTrayNotify(UINT mouseMessage);
     void OnShowMainWindow();
     void OnToggleEngine();
@@ -69,7 +69,6 @@ private:
 
     Engine& m_engine;
     UINT m_showMessage = 0;
-    UINT m_reloadFiltersMessage = 0;
     Menu m_popupMenu;
     TrayIcon m_trayIcon;
     int m_initialWidth = 0;

@@ -43,9 +43,10 @@ bool ReadsToEnd(HANDLE file)
     return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0;
 }
 
-DataFileRead ReadOnce(const wchar_t* path, Settings& settings, FilterList& filters, DWORD& error)
+DataFileRead ReadOnce(const wchar_t* path, Settings& settings, FilterList& filters, DWORD& error, bool& settingsRead)
 {
     error = ERROR_SUCCESS;
+    settingsRead = false;
     if (!path || !*path)
         return DataFileRead::Missing;
     UniqueFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -63,8 +64,8 @@ DataFileRead ReadOnce(const wchar_t* path, Settings& settings, FilterList& filte
     DWORD read = 0;
     if (!ReadFile(file.get(), header, sizeof(header), &read, nullptr) || std::memcmp(header, kMagic, sizeof(kMagic)) != 0)
         return DataFileRead::Damaged;
-    return settings.ReadFromFile(file.get()) && filters.ReadFromFile(file.get()) ? DataFileRead::Loaded
-                                                                                 : DataFileRead::Damaged;
+    settingsRead = settings.ReadFromFile(file.get());
+    return settingsRead && filters.ReadFromFile(file.get()) ? DataFileRead::Loaded : DataFileRead::Damaged;
 }
 
 } // namespace
@@ -100,34 +101,55 @@ bool BuildDataFilePath(wchar_t (&path)[kPathCapacity])
 }
 
 DataFileRead ReadDataFile(const wchar_t* path, Settings& settings, FilterList& filters, DWORD waitMilliseconds,
-                          DWORD* error)
+                          DWORD* error, bool* settingsRead)
 {
     const ULONGLONG deadline = GetTickCount64() + waitMilliseconds;
     DWORD reason = ERROR_SUCCESS;
-    DataFileRead result = ReadOnce(path, settings, filters, reason);
+    bool settingsTaken = false;
+    DataFileRead result = ReadOnce(path, settings, filters, reason, settingsTaken);
     while (result == DataFileRead::Unreadable && GetTickCount64() < deadline) {
         Sleep(kReadRetryMilliseconds);
-        result = ReadOnce(path, settings, filters, reason);
+        result = ReadOnce(path, settings, filters, reason, settingsTaken);
     }
     if (error)
         *error = reason;
+    if (settingsRead)
+        *settingsRead = settingsTaken;
     return result;
+}
+
+bool CopyDamagedDataFile(const wchar_t* path, std::wstring& copy)
+{
+    copy.clear();
+    if (!path || !*path)
+        return false;
+    std::wstring folder(path);
+    const size_t slash = folder.find_last_of(L'\\');
+    folder.resize(slash == std::wstring::npos ? 0 : slash + 1);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t stamp[32] = {};
+    swprintf(stamp, 32, L"%04u-%02u-%02u %02u-%02u-%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+             now.wSecond);
+    // Never over an earlier copy: a second damage within the same second gets a number.
+    for (int number = 1; number <= 9; ++number) {
+        std::wstring name = folder + L"Paneveil damaged " + stamp;
+        if (number > 1)
+            name += L" (" + std::to_wstring(number) + L")";
+        name += L".dat";
+        if (CopyFileW(path, name.c_str(), TRUE)) {
+            copy = name;
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 bool LoadDataFile(const wchar_t* path, Settings& settings, FilterList& filters)
 {
     return ReadDataFile(path, settings, filters, 0) == DataFileRead::Loaded;
-}
-
-DataFileRead LoadDataFileFilters(const wchar_t* path, FilterList& filters, DWORD waitMilliseconds, DWORD* error)
-{
-    Settings ignored;
-    ignored.Reset();
-    FilterList loaded;
-    const DataFileRead result = ReadDataFile(path, ignored, loaded, waitMilliseconds, error);
-    if (result == DataFileRead::Loaded)
-        filters.SetFilters(loaded.GetFilters());
-    return result;
 }
 
 bool SaveDataFile(const wchar_t* path, const Settings& settings, FilterList& filters, DWORD* error)

@@ -92,12 +92,32 @@ HungWindowGate* Engine::Gate()
 
 DataFileRead Engine::LoadDataFile(DWORD waitMilliseconds)
 {
-    return ReadDataFile(dataFilePath, settings, filters, waitMilliseconds, &m_dataFileError);
+    m_damage = Damage{};
+    const DataFileRead read =
+        ReadDataFile(dataFilePath, settings, filters, waitMilliseconds, &m_dataFileError, &m_damage.settingsKept);
+    if (read == DataFileRead::Damaged) {
+        m_damage.found = m_damage.copyPending = true;
+        m_damage.filtersKept = filters.GetFilters().size();
+    }
+    return read;
+}
+
+bool Engine::KeepDamagedDataFile()
+{
+    if (!m_damage.copyPending)
+        return true;
+    const bool copied = CopyDamagedDataFile(dataFilePath, m_damage.copy);
+    const DWORD error = GetLastError();
+    // A file that has gone since holds nothing to keep.
+    m_damage.copyPending = !copied && error != ERROR_FILE_NOT_FOUND;
+    if (m_damage.copyPending)
+        m_dataFileError = error;
+    return !m_damage.copyPending;
 }
 
 bool Engine::SaveDataFile()
 {
-    return ::SaveDataFile(dataFilePath, settings, filters, &m_dataFileError);
+    return KeepDamagedDataFile() && ::SaveDataFile(dataFilePath, settings, filters, &m_dataFileError);
 }
 
 bool Engine::IsRunning() const

@@ -47,6 +47,18 @@ public:
     DataFileRead LoadDataFile(DWORD waitMilliseconds);
     bool SaveDataFile();
     const wchar_t* DataFilePath() const { return dataFilePath; }
+    // After a load that found the file damaged: what was kept, and where the damaged bytes went.
+    // The copy is made before the first save, at the latest; a save that cannot make it fails,
+    // so that the damaged file is never written over.
+    struct Damage {
+        bool found = false;
+        bool settingsKept = false;
+        size_t filtersKept = 0;
+        std::wstring copy;   // empty until the copy is made
+        bool copyPending = false;
+    };
+    const Damage& DataFileDamage() const { return m_damage; }
+    bool KeepDamagedDataFile();
     // The system's reason of the last load or save that failed.
     DWORD DataFileError() const { return m_dataFileError; }
 
@@ -114,6 +126,7 @@ private:
 
     wchar_t dataFilePath[kPathCapacity] = {};
     DWORD m_dataFileError = ERROR_SUCCESS;
+    Damage m_damage;
     UINT windowMessage = 0;                        // "WM_PANEVEIL", posted by PVDLL
     std::atomic<HANDLE> workerThread{nullptr};     // owned by whichever side exchanges it out
     DWORD workerThreadId = 0;                      // 0 unless hook mode runs

@@ -277,9 +277,10 @@ bool FilterList::ReadFromFile(HANDLE file)
     Filter* tail = nullptr;
     for (uint32_t i = 0; i < count; ++i) {
         Filter* entry = new (std::nothrow) Filter;
+        // The records before the damage are kept: each is whole, and dropping them would lose
+        // them for good at the next save.
         if (!entry || !entry->ReadFromFile(file)) {
             delete entry;
-            Clear();
             return false;
         }
         // A hand-edited or damaged file may repeat a pattern; the first one would always win,

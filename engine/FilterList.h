@@ -69,7 +69,7 @@ public:
     // a list. False, and the list as it was, when a pattern is empty or repeats an earlier one.
     bool SetFilters(const std::vector<FilterEntry>& filters);
 
-    bool ReadFromFile(HANDLE file);   // the list is empty after a failure
+    bool ReadFromFile(HANDLE file);   // after a failure the list holds the records read before it
     bool WriteToFile(HANDLE file);
 
 private:

@@ -14,10 +14,13 @@ bool WriteExactly(HANDLE file, const void* data, DWORD size)
     return WriteFile(file, data, size, &done, nullptr) && done == size;
 }
 
-bool ReadSelfSizedRecord(HANDLE file, void* record, uint32_t knownSize)
+bool ReadSelfSizedRecord(HANDLE file, void* record, uint32_t knownSize, uint32_t* stored)
 {
     uint32_t storedSize = 0;
-    if (!ReadExactly(file, &storedSize, sizeof(storedSize)) || storedSize == 0)
+    const bool sized = ReadExactly(file, &storedSize, sizeof(storedSize));
+    if (stored)
+        *stored = storedSize;
+    if (!sized || storedSize == 0)
         return false;
     // Unsigned on purpose: a stored length of 1 to 3 wraps around and counts as the known one.
     const uint32_t length = std::min<uint32_t>(storedSize - 4, knownSize - 4);

@@ -10,5 +10,5 @@ bool WriteExactly(HANDLE file, const void* data, DWORD size);
 // `knownSize` bytes long and also begins with that length. Only the bytes both layouts have are
 // taken (the record's own length field is kept); a longer stored record's extra bytes are
 // skipped; a stored length of 1 to 3 counts as `knownSize`. A short read leaves the bytes it
-// got in the record and fails.
-bool ReadSelfSizedRecord(HANDLE file, void* record, uint32_t knownSize);
+// got in the record and fails. `storedSize`, if given, gets the length the file gave.
+bool ReadSelfSizedRecord(HANDLE file, void* record, uint32_t knownSize, uint32_t* storedSize = nullptr);

@@ -23,8 +23,15 @@ bool Settings::HasPassword() const
 
 bool Settings::ReadFromFile(HANDLE file)
 {
-    const bool read = ReadSelfSizedRecord(file, this, sizeof(Settings));
-    // Also after a short read: the bytes that did arrive are kept and must be in range.
+    uint32_t storedSize = 0;
+    const bool read = ReadSelfSizedRecord(file, this, sizeof(Settings), &storedSize);
+    // A record cut short is taken as the defaults, never half: half a password digest would lock
+    // the user out for good. A length that ends inside the digest is no layout ever written.
+    constexpr uint32_t digestStart = offsetof(Settings, passwordDigest), digestEnd = digestStart + sizeof(passwordDigest);
+    if (!read || (storedSize > digestStart && storedSize < digestEnd)) {
+        Reset();
+        return false;
+    }
     if (globalTransparency > kMaxTransparency)
         globalTransparency = kDefaultTransparency;
     // Every user of a flag takes any non-zero byte as on; made 1, a damaged byte is not saved

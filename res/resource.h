@@ -130,6 +130,12 @@
 #define IDS_WHEEL_ALT_SHIFT     63
 #define IDS_ELEVATED_WINDOW     64
 
+// A damaged data file, told once
+#define IDS_DATA_FILE_DAMAGED   40
+#define IDS_DATA_FILE_FILTERS_KEPT 41
+#define IDS_DATA_FILE_SETTINGS_LOST 42
+#define IDS_DATA_FILE_NOT_KEPT  43
+
 // The framework's validation messages (framework/DataExchange.h uses the same numbers)
 #define IDS_PARSE_INT_RANGE     0xF112
 #define IDS_PARSE_STRING_SIZE   0xF114

@@ -41,6 +41,8 @@ protected:
     static void Clean()
     {
         DeleteFileW(DataFilePath().c_str());
+        for (const std::wstring& copy : DamagedCopies())
+            DeleteFileW(copy.c_str());
         RemoveRunningAtom();
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
     }
@@ -76,6 +78,17 @@ protected:
             filters.emplace_back(std::wstring(record.pattern, wcsnlen(record.pattern, std::size(record.pattern))), record.transparency);
         }
         return filters;
+    }
+    // The copies of damaged data files beside the data file.
+    static std::vector<std::wstring> DamagedCopies()
+    {
+        const std::wstring path = DataFilePath(), folder = path.substr(0, path.rfind(L'\\') + 1);
+        std::vector<std::wstring> copies;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((folder + L"Paneveil damaged *.dat").c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more || (FindClose(search), false); more = FindNextFileW(search, &found))
+            copies.push_back(folder + found.cFileName);
+        return copies;
     }
     // A screenshot of the display, $PV_SHOTS/<name>.png.
     static ::testing::AssertionResult Shot(const wchar_t* name)

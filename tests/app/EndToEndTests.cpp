@@ -186,9 +186,10 @@ TEST_F(EndToEnd, PasswordAtTheStartTwoWrongThenRightOrThreeWrong)
     }
 }
 
-// A run that ends abnormally in hook mode leaves the engine's atom behind, which brings the offer.
-// Safe mode sweeps by timer and never marks its run with the atom; hook mode does, and an orderly
-// exit removes every reference, the old one included, so the next start asks nothing.
+// A run that ends abnormally in hook mode leaves the engine's atom behind, which brings the offer,
+// and its windows to its watchdog, which makes them opaque again at once. Safe mode sweeps by timer
+// and never marks its run with the atom; hook mode does, and an orderly exit removes every
+// reference, the old one included, so the next start asks nothing.
 TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
 {
     const struct {
@@ -201,8 +202,9 @@ TEST_F(EndToEnd, SafeModeOfferAfterAnAbnormalEnd)
         WriteDataFile([](Settings&) {});
         PaneveilProcess crashed;
         ASSERT_NE(Start(crashed, true), nullptr);
-        crashed.Kill(true);
-        EXPECT_TRUE(IsRunningAtomPresent());
+        ASSERT_TRUE(TerminateProcess(crashed.Handle(), 1));
+        EXPECT_TRUE(m_helper.WaitForAlpha(m_target, kOpaque, 2000));
+        EXPECT_TRUE(crashed.WaitForExit() && WaitFor([&] { return crashed.Watchdogs().empty(); }) && IsRunningAtomPresent());
         PaneveilProcess paneveil;
         ASSERT_TRUE(paneveil.Start());
         EXPECT_EQ(AnswerBox(paneveil.MessageBox(), c.answer), L"It seems Paneveil was terminated unexpectedly. Do you want to turn on its safe mode?");

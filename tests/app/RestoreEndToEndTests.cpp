@@ -1,29 +1,9 @@
-// What is left of translucency once the program is gone: a crash restores the windows itself; a
-// killed run cannot, and /restore does it afterwards.
+// What is left of translucency once the program is gone: a killed run's watchdog restores the
+// windows, and /restore mends what a run left whose watchdog was ended too. (Crashes:
+// EndsAndDamageEndToEndTests.cpp.)
 #include "EndToEnd.h"
 
 namespace {
-
-// The crash comes from outside the program's code: a thread started at an invalid address. The
-// process still ends as a crash, and its atom stays for the next start's safe-mode offer.
-TEST_F(EndToEnd, ACrashRestoresTheWindowsAndStillEndsAsACrash)
-{
-    PaneveilProcess paneveil;
-    ASSERT_NE(Start(paneveil, true), nullptr);
-    UniqueKernelHandle thread(CreateRemoteThread(paneveil.Handle(), nullptr, 0,
-                                                 reinterpret_cast<LPTHREAD_START_ROUTINE>(1), nullptr, 0, nullptr));
-    ASSERT_TRUE(thread);
-    ASSERT_TRUE(paneveil.WaitForExit());
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeProcess(paneveil.Handle(), &code) && code == EXCEPTION_ACCESS_VIOLATION) << std::hex << code;
-    const int alpha = m_helper.Alpha(m_target);
-    EXPECT_TRUE(alpha == 255 || alpha == kOpaque) << alpha;
-    EXPECT_TRUE(IsRunningAtomPresent());
-    // The style, which the dying process could not wait to change, goes with /restore.
-    PaneveilProcess restore;
-    ASSERT_TRUE(restore.Start(L"/restore") && restore.WaitForExit());
-    EXPECT_EQ(m_helper.Alpha(m_target), kOpaque);
-}
 
 // Beside a running instance /restore only asks for that one to be ended first; after a kill it
 // makes the windows opaque without a word, not even the password or the safe-mode offer that an
@@ -40,6 +20,12 @@ TEST_F(EndToEnd, RestoreSwitchWaitsForTheRunningInstanceThenMendsAKilledOne)
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
     EXPECT_TRUE(first.IsRunning());
 
+    // Its watchdog ended (as from the task manager), Paneveil goes on; killed then, it leaves the
+    // windows translucent.
+    ASSERT_EQ(first.Watchdogs(true).size(), 1u);
+    const HWND later = m_helper.Create(L"PvEndToEndLater", L"Shown later");
+    m_helper.Show(later);
+    EXPECT_TRUE(m_helper.WaitForAlpha(later, kAlpha40));
     first.Kill(true);
     EXPECT_EQ(m_helper.Alpha(m_target), kAlpha40);
     ASSERT_TRUE(restore.Start(L"-x /restore"));

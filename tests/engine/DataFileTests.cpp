@@ -131,6 +131,7 @@ TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
 {
     const Bytes set = SettingsRecord(), prior = U32(32) + Bytes(28, 1), kept = U32(1) + Record(L"kept", 5);
     const Bytes none = U32(0), good = Record(L"good", 10), one = U32(1) + good, head = kHeader + set;
+    const Bytes defaults = U32(32) + Bytes{40} + Bytes(24, 0) + Bytes{0, 1, 0};
     const struct { const char* name; Bytes image; bool loads; Bytes state; } cases[] = {
         {"bytes 5-15 ignored", Slice(kHeader, 0, 5) + Bytes(11, 7) + set + none, true, set + none},
         {"byte 4 not 0", Slice(kHeader, 0, 4) + Bytes(12, 1) + set + none, false, prior + kept},
@@ -141,13 +142,14 @@ TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
          Slice(set, 0, 29) + Bytes{1, 1, 0} + none},
         {"settings length 2 counts as 32", kHeader + U32(2) + Slice(set, 4, 32) + none, true, set + none},
         {"settings of only their length", kHeader + U32(4) + none, true, prior + none},
-        {"settings length 0", kHeader + U32(0) + Slice(set, 4, 32) + none, false, prior + kept},
+        {"settings length 0", kHeader + U32(0) + Slice(set, 4, 32) + none, false, defaults + kept},
         {"global 100 loads as 40", kHeader + SettingsRecord(100) + none, true, SettingsRecord(40) + none},
         {"global 99 is kept", kHeader + SettingsRecord(99) + none, true, SettingsRecord(99) + none},
-        // What was read of cut-off settings stays, and is brought into range.
-        {"cut after 2 flags, global 200", Slice(kHeader + SettingsRecord(200), 0, 22), false,
-         U32(32) + Bytes{40, 1} + Bytes(26, 1) + kept},
-        {"cut inside the settings length", kHeader + Bytes{32, 0}, false, prior + kept},
+        // Settings cut short are the defaults, never half of them: half a digest would be a
+        // password nobody knows. A length that ends inside the digest cuts it too.
+        {"cut inside the digest", Slice(head + one, 0, 16 + 4 + 20), false, defaults + kept},
+        {"length ending inside the digest", kHeader + U32(20) + Slice(set, 4, 20) + one, false, defaults + kept},
+        {"cut inside the settings length", kHeader + Bytes{32, 0}, false, defaults + kept},
         // Records of 535 bytes (8 skipped), 100 bytes (48 units, no transparency) and 3 (read as
         // 527); transparency 100, 99 and 0; 261 units; a repeated pattern (the first is kept).
         {"filters taken as far as they are known",
@@ -157,14 +159,16 @@ TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
          true,
          set + U32(7) + Record(L"long", 20) + Record(std::wstring(48, L'f'), 40) + Record(L"3", 12) + Record(L"a", 40)
              + Record(L"b", 99) + Record(L"c", 0) + Record(std::wstring(260, L'q'), 10)},
-        // A filter that cannot be read empties the list; the settings read stay.
-        {"empty pattern", head + U32(2) + good + Record(L"", 20), false, set + none},
-        {"filter length 0", head + U32(2) + good + Record(L"x", 1, 0), false, set + none},
-        {"filter cut short", head + U32(2) + good + Slice(Record(L"cut", 20), 0, 300), false, set + none},
-        {"fewer filters than counted", head + U32(3) + good + Record(L"also", 20), false, set + none},
+        // A filter that cannot be read ends the list: the filters before it and the settings stay.
+        {"empty pattern", head + U32(2) + good + Record(L"", 20), false, set + one},
+        {"filter length 0", head + U32(2) + good + Record(L"x", 1, 0), false, set + one},
+        {"filter cut short", head + U32(2) + good + Slice(Record(L"cut", 20), 0, 300), false, set + one},
+        {"fewer filters than counted", head + U32(3) + good + Record(L"also", 20), false,
+         set + U32(2) + good + Record(L"also", 20)},
         {"count cut short", head + Bytes{2, 0}, false, set + none},
         // 4 GB - 527 skips past the end; as a signed 32-bit distance it would lead back to "good".
-        {"filter length near 4 GB", head + U32(3) + good + Record(L"huge", 10, 0u - 527), false, set + none},
+        {"filter length near 4 GB", head + U32(3) + good + Record(L"huge", 10, 0u - 527), false,
+         set + U32(2) + good + Record(L"huge", 10)},
     };
     for (const auto& c : cases) {
         std::memcpy(&m_settings, prior.data(), prior.size());

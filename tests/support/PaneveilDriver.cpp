@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -87,8 +88,26 @@ void PaneveilProcess::Kill(bool keepRunningAtom)
         return;
     TerminateProcess(m_process.get(), 1);
     WaitForExit(5000);
+    WaitFor([&] { return Watchdogs().empty(); });
     if (!keepRunningAtom)
         RemoveRunningAtom();
+}
+
+std::vector<DWORD> PaneveilProcess::Watchdogs(bool end) const
+{
+    std::vector<DWORD> found;
+    const std::wstring program = g_programPath.substr(g_programPath.find_last_of(L'\\') + 1);
+    UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (bool more = snapshot && Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        UniqueKernelHandle watchdog;
+        if (m_processId && entry.th32ParentProcessID == m_processId && _wcsicmp(entry.szExeFile, program.c_str()) == 0
+            && (!end || ((watchdog = UniqueKernelHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)))
+                         && TerminateProcess(watchdog.get(), 1) && !WaitForSingleObject(watchdog.get(), 5000))))
+            found.push_back(entry.th32ProcessID);
+    }
+    return found;
 }
 
 HWND VisiblePage(HWND mainWindow)

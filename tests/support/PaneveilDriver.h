@@ -39,9 +39,13 @@ public:
     HWND MainWindow() const { return WaitForWindow(L"Paneveil", IDC_MAIN_TAB_GLOBAL, false); }
     HWND MessageBox(DWORD milliseconds = 10000) const { return WaitForWindow(L"Paneveil", 0xFFFF, true, milliseconds); }
 
-    // Ends the process as a crash would. Unless told to keep it, the engine's running atom that a
-    // killed run leaves behind is removed, so that later starts are not offered safe mode.
+    // Ends the process as a crash would, and waits for its watchdog to have mended what it left.
+    // Unless told to keep it, the engine's running atom that a killed run leaves behind is
+    // removed, so that later starts are not offered safe mode.
     void Kill(bool keepRunningAtom = false);
+    // The program's watchdogs: processes of the same program started by this one, running; with
+    // `end`, those that were ended from outside, as a user might in the task manager.
+    std::vector<DWORD> Watchdogs(bool end = false) const;
 
 private:
     UniqueKernelHandle m_process;
