@@ -6,6 +6,7 @@
 #include "HungWindowGate.h"
 #include "LazyProc.h"
 #include "RoadTrace.h"
+#include "UniqueHandle.h"
 
 namespace {
 
@@ -22,20 +23,22 @@ LazyProc<BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*)> g_getLayeredWindowAttrib
 
 // Two engine threads may meet the same window at once (the worker and a sweep, a helper and a
 // restore): reading a window's alpha and mark and writing them again is one step, under the lock
-// of its window's stripe. It is held only around calls that wait for no other thread, so a holder
-// that keeps it long has been terminated (a worker that Stop had to end): from then on that
+// of its window's stripe. It is held only around calls that wait for no other thread, so it is
+// waited for as long as its holder lives, however slow a loaded machine makes it; a holder that
+// was terminated (a worker that Stop had to end) leaves it held for good, and from then on that
 // stripe is passed by.
 class MarkStep {
 public:
     explicit MarkStep(HWND window, bool take = true)
         : m_stripe(Stripes()[(reinterpret_cast<UINT_PTR>(window) >> 2) % kStripes])
     {
-        for (int tries = 0; take && !m_stripe.lost && tries < 200 && !m_held; ++tries) {
+        for (int tries = 0; take && !m_stripe.lost && !m_held; ++tries) {
             m_held = TryEnterCriticalSection(&m_stripe.section) != FALSE;
-            if (!m_held)
-                Sleep(tries < 20 ? 0 : 1);
+            if (!m_held && tries % 64 == 63 && HolderIsGone())
+                m_stripe.lost = true;
+            else if (!m_held)
+                Sleep(tries < 16 ? 0 : 1);
         }
-        m_stripe.lost = m_stripe.lost || (take && !m_held);
     }
     ~MarkStep() { Release(); }
     MarkStep(const MarkStep&) = delete;
@@ -58,6 +61,15 @@ private:
     {
         static Stripe stripes[kStripes];
         return stripes;
+    }
+    // The section names its holder by thread id.
+    bool HolderIsGone() const
+    {
+        const auto holder = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(m_stripe.section.OwningThread));
+        if (!holder)
+            return false;   // let go meanwhile
+        UniqueKernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, holder));
+        return !thread || WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
     }
     Stripe& m_stripe;
     bool m_held = false;
