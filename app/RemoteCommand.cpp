@@ -19,7 +19,8 @@ const struct {
                  {L"/enable", RemoteRequest::kEnable}, {L"/toggle", RemoteRequest::kToggle},
                  {L"/global", RemoteRequest::kGlobal}};
 
-// 0 to 99 in decimal digits only: "30%" or "-1" is refused rather than read as something else.
+// 0 to 99 (kMaxTransparency), one or two decimal digits only: "30%" or "-1" is refused rather than
+// read as something else.
 bool ParsePercentage(const wchar_t* text, uint32_t& value)
 {
     value = 0;
@@ -29,7 +30,7 @@ bool ParsePercentage(const wchar_t* text, uint32_t& value)
             return false;
         value = value * 10 + (text[digits] - L'0');
     }
-    return digits > 0 && value <= kMaxTransparency;
+    return digits > 0;
 }
 
 // To where the starting program put this one's output: a file or a pipe it redirected to (UTF-8),
