@@ -380,6 +380,9 @@ LRESULT MainWindow::OnRemoteCommand(const COPYDATASTRUCT* data)
         // The page takes the slider's position as it does while the thumb moves.
         m_globalPage.SendMessage(WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(slider));
         saved = m_engine.ApplySettings(false, false, running);
+        // Safe mode's timer would come within its period; the answer waits for the windows.
+        if (running && m_engine.settings.safeMode)
+            m_engine.SweepWindows(false);
         break;
     }
     default: return 0;
