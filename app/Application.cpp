@@ -179,8 +179,9 @@ bool Application::InitInstance()
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
     SetAppName(L"Paneveil");
-    // Before the mutex: a switch, an export or import beside a running instance must not take its place,
-    // and one without must not keep an ordinary start meanwhile from becoming the first instance.
+    // Before the mutex: a switch, an export or an import beside a running instance must not take
+    // its place, and one without must not keep an ordinary start meanwhile from becoming the
+    // first instance.
     FilterTextCommand filterText(GetCommandLineW());
     RemoteCommand remote(GetCommandLineW());
     if (filterText.IsRequested() || remote.IsRequested()) {

@@ -44,7 +44,8 @@ void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 
 MainWindow::MainWindow(Wnd* parent)
     : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, *this, this),
-      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, *this, this), m_aboutPage(*this, this, m_engine.DataFilePath())
+      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, *this, this),
+      m_aboutPage(*this, this, m_engine.DataFilePath())
 {
     m_backgroundColor = kMainBackground;
     m_header.LoadBannerBitmap(IDB_BANNER);
