@@ -13,6 +13,7 @@
 #include "MainWindow.h"
 #include "MessageFilter.h"
 #include "Messages.h"
+#include "RemoteCommand.h"
 #include "RunningAtom.h"
 #include "WindowAlpha.h"
 #include "resource.h"
@@ -178,12 +179,14 @@ bool Application::InitInstance()
     const bool startHidden = HasStartHiddenSwitch(GetCommandLineTail());
 
     SetAppName(L"Paneveil");
-    // Before the mutex: an export or import beside a running instance must not take its place,
-    // and one without must not keep an ordinary start meanwhile from becoming the first instance.
+    // Before the mutex: a switch, an export or an import beside a running instance must not take
+    // its place, and one without must not keep an ordinary start meanwhile from becoming the
+    // first instance.
     FilterTextCommand filterText(GetCommandLineW());
-    if (filterText.IsRequested()) {
+    RemoteCommand remote(GetCommandLineW());
+    if (filterText.IsRequested() || remote.IsRequested()) {
         BuildUiFont();   // for the password prompt
-        m_exitCode = filterText.Run(engine);
+        m_exitCode = filterText.IsRequested() ? filterText.Run(engine) : remote.Run(engine);
         return false;
     }
     SetLastError(ERROR_SUCCESS);

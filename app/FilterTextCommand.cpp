@@ -16,27 +16,6 @@ namespace {
 
 // Far beyond any real list; a larger file is taken for the wrong one, not read into memory.
 constexpr LONGLONG kMaxTextFileSize = 16 * 1024 * 1024;
-// A starting instance may wait for the data file itself before its window exists; its answer
-// may wait for the file as long again.
-constexpr DWORD kInstanceWindowWaitMilliseconds = 2 * kDataFileWaitMilliseconds;
-constexpr UINT kAnswerWaitMilliseconds = 2 * kDataFileWaitMilliseconds;
-
-bool InstanceRuns()
-{
-    UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceName));
-    // One started as administrator may not be opened, but it is there.
-    return mutex || GetLastError() == ERROR_ACCESS_DENIED;
-}
-
-// The running instance's main window: captioned like its message boxes, but with the tabs.
-HWND FindInstanceWindow()
-{
-    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", L"Paneveil"));) {
-        if (GetDlgItem(window, IDC_MAIN_TAB_GLOBAL))
-            return window;
-    }
-    return nullptr;
-}
 
 bool ReadTextFile(const std::wstring& path, std::string& text)
 {
@@ -153,19 +132,10 @@ int FilterTextCommand::Import(Engine& engine)
     return kDone;
 }
 
-// Sent, not broadcast, so that the exit code can say whether the instance took the filters up.
-// One that is still starting is waited for until its window exists.
 int FilterTextCommand::HandOverToRunningInstance(const Engine& engine, const std::string& list)
 {
-    HWND instance = nullptr;
-    const ULONGLONG deadline = GetTickCount64() + kInstanceWindowWaitMilliseconds;
-    while (!(instance = FindInstanceWindow()) && InstanceRuns() && GetTickCount64() < deadline)
-        Sleep(50);
-    COPYDATASTRUCT data{kImportFiltersData, static_cast<DWORD>(list.size()), const_cast<char*>(list.data())};
     DWORD_PTR takenUp = 0;
-    if (instance && SendMessageTimeoutW(instance, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerWaitMilliseconds, &takenUp)
-        && takenUp == 1)
+    if (SendToRunningInstance(kImportFiltersData, list.data(), static_cast<DWORD>(list.size()), takenUp) && takenUp == 1)
         return kDone;
     AppMessageBox(FormatResString(IDS_IMPORT_NOT_TAKEN_UP, engine.DataFilePath()), MB_OK | MB_ICONEXCLAMATION);
     return kNotTakenUp;

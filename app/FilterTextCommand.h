@@ -4,12 +4,7 @@
 #include <string>
 
 #include "Engine.h"
-
-// The running instance's mutex, and the message a second start sends to ask it to show itself.
-constexpr wchar_t kInstanceName[] = L"Paneveil_Mutex";
-// WM_COPYDATA's dwData when an import hands a running instance its filters: the list as UTF-8
-// text (FilterText.h), which the instance takes in place of its own and saves.
-constexpr ULONG_PTR kImportFiltersData = 0x50564649;   // PVFI
+#include "RunningInstance.h"
 
 // Paneveil.exe /export FILE and /import FILE: the filter list as text (FilterText.h). A quiet
 // command: no window but the password prompt, and message boxes only for failures.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <wtsapi32.h>
 
+#include <cstring>
 #include <utility>
 
 #include "Application.h"
@@ -16,6 +17,7 @@
 #include "Messages.h"
 #include "NeedPasswordDialog.h"
 #include "PasswordDigest.h"
+#include "RemoteCommand.h"
 #include "SetPasswordDialog.h"
 #include "resource.h"
 
@@ -42,7 +44,8 @@ void AppendKeyName(std::wstring& text, UINT virtualKey, LPARAM extendedBit)
 
 MainWindow::MainWindow(Wnd* parent)
     : SkinDialog(IDD_MAIN, parent), m_engine(TheApp().engine), m_globalPage(m_engine, *this, this),
-      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, *this, this), m_aboutPage(*this, this)
+      m_settingsPage(m_engine, *this, this), m_filtersPage(m_engine, *this, this),
+      m_aboutPage(*this, this, m_engine.DataFilePath())
 {
     m_backgroundColor = kMainBackground;
     m_header.LoadBannerBitmap(IDB_BANNER);
@@ -85,7 +88,8 @@ BOOL MainWindow::OnInitDialog()
     LayoutControls();
 
     SetBoldTabFont();
-    AllowToWindowFromLowerPrograms(m_hwnd, {m_showMessage, m_trayIcon.CallbackMessage(),
+    // WM_COPYDATA: /import and the command line's switches, run by a user's programs or tasks.
+    AllowToWindowFromLowerPrograms(m_hwnd, {WM_COPYDATA, m_showMessage, m_trayIcon.CallbackMessage(),
                                             m_trayIcon.TaskbarCreatedMessage()});
 
     if (!m_engine.settings.hideTrayIcon)
@@ -297,7 +301,8 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == m_showMessage && m_showMessage != 0) {
         OnShowRequest();
     } else if (message == WM_COPYDATA) {
-        return OnImportFilters(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        return data && data->dwData == kRemoteCommandData ? OnRemoteCommand(data) : OnImportFilters(data);
     } else if (message == WM_HELP) {
         // F1 here or on a page (a page's default procedure hands it up to this window).
         OnHelp();
@@ -342,6 +347,53 @@ LRESULT MainWindow::OnImportFilters(const COPYDATASTRUCT* data)
     ReplyMessage(1);
     ReportSave(saved);
     return 1;
+}
+
+// A switch of the command line. Like the tray's item, /disable, /enable and /toggle are not
+// saved. /global goes through the slider, which caps it, and is saved; a disabled Paneveil stays
+// disabled, as after an import. The answer comes once the change is in effect.
+LRESULT MainWindow::OnRemoteCommand(const COPYDATASTRUCT* data)
+{
+    RemoteRequest request{};
+    if (data->cbData != sizeof request || !data->lpData)
+        return 0;
+    std::memcpy(&request, data->lpData, sizeof request);
+    const bool running = m_engine.IsRunning();
+    bool saved = true;
+    switch (request.action) {
+    case RemoteRequest::kStatus: break;
+    case RemoteRequest::kDisable: m_engine.Stop(); break;
+    case RemoteRequest::kEnable:
+        if (!running)
+            m_engine.Start();
+        break;
+    case RemoteRequest::kToggle:
+        if (running)
+            m_engine.Stop();
+        else
+            m_engine.Start();
+        break;
+    case RemoteRequest::kGlobal: {
+        if (request.globalTransparency > kMaxTransparency)
+            return 0;
+        const HWND slider = ::GetDlgItem(m_globalPage.Handle(), IDC_GLOBAL_SLIDER);
+        ::SendMessageW(slider, TBM_SETPOS, TRUE, request.globalTransparency);
+        // The page takes the slider's position as it does while the thumb moves.
+        m_globalPage.SendMessage(WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(slider));
+        saved = m_engine.ApplySettings(false, false, running);
+        // Safe mode's timer would come within its period; the answer waits for the windows.
+        if (running && m_engine.settings.safeMode)
+            m_engine.SweepWindows(false);
+        break;
+    }
+    default: return 0;
+    }
+    const LRESULT state = RemoteState::Compose(m_engine.IsRunning(), m_engine.settings.safeMode != 0, saved,
+                                               m_engine.settings.globalTransparency, m_engine.filters.GetFilters().size());
+    // The switch may end now, before a message about the save.
+    ReplyMessage(state);
+    ReportSave(saved);
+    return state;
 }
 
 void MainWindow::OnTrayNotify(UINT mouseMessage)

@@ -54,6 +54,8 @@ private:
     void OnShowRequest();
     // 1 when the filters an import saved were taken up.
     LRESULT OnImportFilters(const COPYDATASTRUCT* data);
+    // RemoteState's bits, once the change is in effect.
+    LRESULT OnRemoteCommand(const COPYDATASTRUCT* data);
     void OnTrayNotify(UINT mouseMessage);
     void OnShowMainWindow();
     void OnToggleEngine();

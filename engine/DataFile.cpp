@@ -60,12 +60,32 @@ DataFileRead ReadOnce(const wchar_t* path, Settings& settings, FilterList& filte
         error = GetLastError();
         return DataFileRead::Unreadable;
     }
+    // An empty file holds nothing to lose: it is how a copy is made portable.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart == 0)
+        return DataFileRead::Missing;
     uint8_t header[16] = {};
     DWORD read = 0;
     if (!ReadFile(file.get(), header, sizeof(header), &read, nullptr) || std::memcmp(header, kMagic, sizeof(kMagic)) != 0)
         return DataFileRead::Damaged;
     settingsRead = settings.ReadFromFile(file.get());
     return settingsRead && filters.ReadFromFile(file.get()) ? DataFileRead::Loaded : DataFileRead::Damaged;
+}
+
+bool PortableDataFilePath(wchar_t (&path)[kPathCapacity])
+{
+    wchar_t program[kPathCapacity] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, program, kPathCapacity);
+    if (length == 0 || length >= kPathCapacity)
+        return false;
+    RemoveLastPathComponent(program);
+    if (wcslen(program) > kMaxFolderLength || !AppendPathComponent(program, kPathCapacity, kFileName))
+        return false;
+    const DWORD attributes = GetFileAttributesW(program);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    wmemcpy(path, program, kPathCapacity);
+    return true;
 }
 
 } // namespace
@@ -94,6 +114,8 @@ bool ComposeDataFilePath(const wchar_t* documentsFolder, wchar_t (&path)[kPathCa
 // program in the system folder, and a relative path would put the data file there.
 bool BuildDataFilePath(wchar_t (&path)[kPathCapacity])
 {
+    if (PortableDataFilePath(path))
+        return true;
     wchar_t documents[MAX_PATH + 1] = {};
     if (!SHGetSpecialFolderPathW(nullptr, documents, CSIDL_PERSONAL, FALSE))
         documents[0] = L'\0';

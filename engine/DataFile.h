@@ -6,13 +6,14 @@
 
 constexpr size_t kPathCapacity = 261;   // 260 characters and the NUL
 
-// Composes Documents\Kestro\Paneveil\Paneveil.dat and creates its folders. Leaves `path` empty
-// (and returns false) when the documents folder is unknown or the result would not fit, with
+// A portable copy's data file, Paneveil.dat beside the program, if there is one (Documents is then
+// neither read nor written); else Documents\Kestro\Paneveil\Paneveil.dat, whose folders it
+// creates. Leaves `path` empty (and returns false) when the documents folder is unknown or the result would not fit, with
 // room for the temporary file a save writes next to it (folder at most MAX_PATH - 14).
 bool BuildDataFilePath(wchar_t (&path)[kPathCapacity]);
 
 // What a read of the data file found. Missing: the file or its folder is not there (the first
-// start). Damaged: read, but not wholly valid; what could be taken was: the settings record if it
+// start), or the file is empty. Damaged: read, but not wholly valid; what could be taken was: the settings record if it
 // was whole (else the defaults), and the filter records before the damage. Unreadable: there,
 // but it could not be opened or read, so nothing was taken and nothing may be written over it.
 enum class DataFileRead { Loaded, Missing, Damaged, Unreadable };

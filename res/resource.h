@@ -65,6 +65,7 @@
 #define IDC_ABOUT_COPYRIGHT     1029
 #define IDC_ABOUT_WARNING       1034
 #define IDC_ABOUT_WEB_SITE      1037
+#define IDC_ABOUT_DATA_FILE     1038
 
 // Add/Modify Filter dialog (136)
 #define IDC_FILTER_FINDER       139
@@ -122,6 +123,22 @@
 #define IDS_AUTOSTART_NOT_WRITTEN 35
 #define IDS_AUTOSTART_NOT_REMOVED 36
 #define IDS_IMPORT_NOT_TAKEN_UP 37
+
+// The command line's lines, from 80
+#define IDS_REMOTE_BAD_NUMBER   80
+#define IDS_REMOTE_NOT_RUNNING  81
+#define IDS_REMOTE_FILE_FAILED  82
+#define IDS_REMOTE_PASSWORD_REFUSED 83
+#define IDS_REMOTE_NOT_TAKEN_UP 84
+#define IDS_REMOTE_NOT_SAVED    85
+#define IDS_REMOTE_ON           86
+#define IDS_REMOTE_OFF          87
+#define IDS_REMOTE_HOOK_MODE    88
+#define IDS_REMOTE_SAFE_MODE    89
+#define IDS_REMOTE_GLOBAL       90
+#define IDS_REMOTE_ONE_FILTER   91
+#define IDS_REMOTE_FILTERS      92
+#define IDS_ABOUT_DATA_FILE     93
 
 // The wheel's keys and the windows Paneveil may not change, from 60
 #define IDS_WHEEL_BOX           60

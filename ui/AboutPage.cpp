@@ -1,6 +1,7 @@
 #include "AboutPage.h"
 
 #include <string>
+#include <utility>
 
 #include "DataExchange.h"
 #include "MessageRoutes.h"
@@ -15,7 +16,8 @@ std::wstring CopyrightText()
     return text;
 }
 
-AboutPage::AboutPage(PageHost& host, Wnd* parent) : SkinDialog(IDD_ABOUT_PAGE, parent), m_host(host)
+AboutPage::AboutPage(PageHost& host, Wnd* parent, std::wstring dataFile)
+    : SkinDialog(IDD_ABOUT_PAGE, parent), m_host(host), m_dataFile(std::move(dataFile))
 {
 }
 
@@ -33,6 +35,7 @@ BOOL AboutPage::OnInitDialog()
     const std::wstring copyright = CopyrightText();
     SetDlgItemTextW(m_hwnd, IDC_ABOUT_COPYRIGHT, copyright.c_str());
     m_warning.SetWindowText(LoadResString(IDS_ABOUT_WARNING));
+    SetDlgItemTextW(m_hwnd, IDC_ABOUT_DATA_FILE, FormatResString(IDS_ABOUT_DATA_FILE, m_dataFile).c_str());
 
     m_host.SetFooterText(copyright);
     return TRUE;

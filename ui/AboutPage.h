@@ -1,14 +1,16 @@
 #pragma once
+#include <string>
+
 #include "Controls.h"
 #include "GdiObjects.h"
 #include "PageHost.h"
 #include "SkinDialog.h"
 
-// The last page: product name, version, copyright, a warning and the "Web Site" button. It
-// also writes the copyright into its host's footer.
+// The last page: product name, version, copyright, the data file in use, a warning and the
+// "Web Site" button. It also writes the copyright into its host's footer.
 class AboutPage : public SkinDialog {
 public:
-    AboutPage(PageHost& host, Wnd* parent);
+    AboutPage(PageHost& host, Wnd* parent, std::wstring dataFile = L"");
     void RescaleToFont(HFONT font) override;
 
 protected:
@@ -23,6 +25,7 @@ private:
     void SetTitleFont();
 
     PageHost& m_host;
+    std::wstring m_dataFile;
     Font m_titleFont;
     Static m_warning;
 };

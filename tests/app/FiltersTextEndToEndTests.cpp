@@ -1,5 +1,5 @@
-// Paneveil.exe /export FILE and /import FILE, alone, beside a running instance and behind the
-// password.
+// The command line: /export FILE and /import FILE, alone, beside a running instance and behind
+// the password; the switches that drive a running instance; a portable copy.
 #include "EndToEnd.h"
 
 #include <thread>
@@ -22,7 +22,7 @@ protected:
     {
         PaneveilProcess paneveil;
         HWND prompt = nullptr, box = nullptr;
-        EXPECT_TRUE(paneveil.Start(arguments) && (!password || (prompt = Prompt(paneveil))));
+        EXPECT_TRUE(paneveil.Start(arguments, false, m_program) && (!password || (prompt = Prompt(paneveil))));
         prompted();
         if (password && *password)
             AnswerPrompt(paneveil, prompt, password);
@@ -33,8 +33,16 @@ protected:
         return paneveil.WaitForExit() && GetExitCodeProcess(paneveil.Handle(), &code) ? code : ~0u;
     }
 
+    // A control of the main window's page that has a control `mark` (ids repeat across pages).
+    static HWND PageControl(HWND main, int id, int mark)
+    {
+        HWND page = nullptr;
+        while ((page = FindWindowExW(main, page, L"#32770", nullptr)) && !GetDlgItem(page, mark)) {}
+        return GetDlgItem(page, id);
+    }
+
     TempFolder m_folder;
-    std::wstring m_box;
+    std::wstring m_box, m_program = ProgramPath();
 };
 
 TEST_F(FiltersTextEndToEnd, ExportThenImportGivesBackTheDataFile)
@@ -120,6 +128,8 @@ TEST_F(FiltersTextEndToEnd, PasswordAskedFirst)
     UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, L"Paneveil_Mutex"));
     const HWND instance = CreateWindowExW(0, L"#32770", L"Paneveil", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 1, 1, instance, HMENU(UINT_PTR(IDC_MAIN_TAB_GLOBAL)), nullptr, nullptr);
+    EXPECT_EQ(Run(L"/disable", L"wrong"), 2u);
+    EXPECT_EQ(Run(L"/toggle", L"secret"), 5u);
     EXPECT_EQ(Run(L"/import" + File(L"in.txt"), L"secret", [] {
         WriteDataFile([](Settings& s) { ComputePasswordDigest(L"secret", s.passwordDigest), s.globalTransparency = 20; });
     }), 5u);
@@ -127,6 +137,67 @@ TEST_F(FiltersTextEndToEnd, PasswordAskedFirst)
     EXPECT_EQ(ReadSettings().globalTransparency, 20);
     EXPECT_TRUE(FileFilters().empty());
     DestroyWindow(instance);
+}
+
+// Without an instance each switch ends with its own code and touches nothing; beside one they act
+// on its windows before they end, /global as the slider would, and /status tells the state, also
+// as a line to a redirected output.
+TEST_F(FiltersTextEndToEnd, SwitchesDriveTheRunningInstance)
+{
+    WriteDataFile([](Settings&) {}, L"elsewhere.exe", 10);
+    const std::string before = Read(DataFilePath());
+    for (const wchar_t* arguments : {L"/disable", L"/enable", L"/toggle", L"/status", L"/global 30"})
+        EXPECT_EQ(Run(arguments), 6u) << arguments;
+    for (const wchar_t* arguments : {L"/global 100", L"/global", L"/global 3x"})
+        EXPECT_EQ(Run(arguments), 7u) << arguments;
+    EXPECT_TRUE(Read(DataFilePath()) == before && !FindWindowW(L"#32770", L"Paneveil"));
+    ASSERT_TRUE(m_main = Start(m_paneveil, true));
+    const std::pair<const wchar_t*, int> steps[] = {{L"/status", 0}, {L"/DISABLE", kOpaque}, {L"/status", 1},
+        {L"/toggle", kAlpha40}, {L"/toggle", kOpaque}, {L"/enable", kAlpha40}, {L"/enable", kAlpha40},
+        {L"/global 30", 178}, {L"/global 90", 51}};   // 90 capped to 80 as the slider is
+    for (const auto& [arguments, alpha] : steps) {
+        const bool status = arguments == std::wstring(L"/status");
+        EXPECT_EQ(Run(arguments), DWORD(status ? alpha : 0)) << arguments;
+        EXPECT_TRUE(status || m_helper.Alpha(m_target) == alpha) << arguments;
+    }
+    EXPECT_EQ(ReadSettings().globalTransparency, 80);
+    EXPECT_EQ(SendMessageW(PageControl(m_main, IDC_GLOBAL_SLIDER, IDC_GLOBAL_HELP), TBM_GETPOS, 0, 0), 80);
+    const std::string saved = Read(DataFilePath());
+    EXPECT_EQ(Run(L"/global 100"), 7u);
+    EXPECT_TRUE(Read(DataFilePath()) == saved);
+    UniqueKernelHandle shell(StartProcess(L"cmd /c \"\"" + ProgramPath() + L"\" /status > " + File(L"status.txt") + L"\""));
+    // A GUI program started by cmd might outlive it (Windows' cmd does not wait for one everywhere).
+    ASSERT_TRUE(shell && WaitForSingleObject(shell.get(), 10000) == 0 && WaitFor([&] { return Read(m_folder.File(L"status.txt")).size() > 2; }));
+    EXPECT_EQ(Read(m_folder.File(L"status.txt")), "on, hook mode, global 80%, 1 filter\r\n");
+    ExitAndExpectOpaque(m_paneveil, m_main);
+}
+
+// A copy with an empty Paneveil.dat beside it takes it as a new data file, keeps its filters and
+// settings there and names it on the About page; the Documents file is never touched.
+TEST_F(FiltersTextEndToEnd, PortableCopyKeepsItsDataBesideIt)
+{
+    const std::wstring folder = ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1);
+    m_program = m_folder.File(L"Paneveil.exe");
+    ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), m_program.c_str(), FALSE)
+                && CopyFileW((folder + L"PVDLL.dll").c_str(), m_folder.File(L"PVDLL.dll").c_str(), FALSE));
+    Write(L"Paneveil.dat", "");
+    Write(L"in.txt", "20\tEnd-to-end target\r\n");
+    const std::string documents = Read(DataFilePath());
+    EXPECT_EQ(Run(L"/import" + File(L"in.txt")), 0u);
+    EXPECT_EQ(m_box, L"");
+    Settings settings;
+    FilterList filters;
+    ASSERT_TRUE(LoadDataFile(m_folder.File(L"Paneveil.dat").c_str(), settings, filters));
+    EXPECT_EQ(filters.GetFilters().size(), 1u);
+    PaneveilProcess copy;
+    HWND main = nullptr;
+    ASSERT_TRUE(copy.Start(L"/b", false, m_program) && (main = copy.MainWindow()) && TargetReaches(kAlpha20));
+    EXPECT_EQ(WindowText(PageControl(main, IDC_ABOUT_DATA_FILE, IDC_ABOUT_DATA_FILE)), L"Data file: " + m_folder.File(L"Paneveil.dat"));
+    EXPECT_EQ(Run(L"/global 30"), 0u);
+    ASSERT_TRUE(LoadDataFile(m_folder.File(L"Paneveil.dat").c_str(), settings, filters));
+    EXPECT_EQ(settings.globalTransparency, 30);
+    ExitAndExpectOpaque(copy, main);
+    EXPECT_TRUE(Read(DataFilePath()) == documents);
 }
 
 }  // namespace

@@ -231,7 +231,7 @@ TEST_F(MainWindowTest, MessagesFromLowerProgramsAreLetThrough)
     ASSERT_TRUE(lookUp.Installed());
     MainWindow second;
     ASSERT_TRUE(second.Create());
-    EXPECT_EQ(g_allowed, (std::vector<UINT>{RegisterWindowMessageW(L"Paneveil_Mutex"), RegisterWindowMessageW(L"WM_PV_TRAY"), RegisterWindowMessageW(L"TaskbarCreated")}));
+    EXPECT_EQ(g_allowed, (std::vector<UINT>{WM_COPYDATA, RegisterWindowMessageW(L"Paneveil_Mutex"), RegisterWindowMessageW(L"WM_PV_TRAY"), RegisterWindowMessageW(L"TaskbarCreated")}));
 }
 
 }  // namespace

@@ -50,9 +50,9 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
-bool PaneveilProcess::Start(const std::wstring& arguments, bool limited)
+bool PaneveilProcess::Start(const std::wstring& arguments, bool limited, const std::wstring& program)
 {
-    m_process.reset(StartProcess(L"\"" + g_programPath + L"\" " + arguments, 0, limited));
+    m_process.reset(StartProcess(L"\"" + program + L"\" " + arguments, 0, limited));
     return (m_processId = GetProcessId(m_process.get())) != 0;
 }
 

@@ -26,7 +26,7 @@ public:
     PaneveilProcess(const PaneveilProcess&) = delete;
     PaneveilProcess& operator=(const PaneveilProcess&) = delete;
 
-    bool Start(const std::wstring& arguments = L"", bool limited = false);
+    bool Start(const std::wstring& arguments = L"", bool limited = false, const std::wstring& program = ProgramPath());
     bool IsRunning() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
     HANDLE Handle() const { return m_process.get(); }
     bool WaitForExit(DWORD milliseconds = 10000) { return WaitForSingleObject(m_process.get(), milliseconds) == 0; }
