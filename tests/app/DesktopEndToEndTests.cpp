@@ -118,7 +118,8 @@ TEST_F(EndToEnd, TheChildTheClickThroughWindowAndTheDesktopArePassedBy)
     PaneveilProcess paneveil, filtered;
     const HWND main = Start(paneveil, true);
     UniqueKernelHandle threads(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 thread{sizeof thread};
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
     for (BOOL more = Thread32First(threads.get(), &thread); main && more; more = Thread32Next(threads.get(), &thread))
         if (thread.th32OwnerProcessID == GetProcessId(paneveil.Handle()))
             PostThreadMessageW(thread.th32ThreadID, RegisterWindowMessageW(L"WM_PANEVEIL"), reinterpret_cast<WPARAM>(child), 0);
