@@ -48,6 +48,7 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO* info) override;
     void OnEndSession(bool ending) override;
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
+    bool PreTranslateMessage(const MSG& message) override;
 
 private:
     void OnShowRequest();

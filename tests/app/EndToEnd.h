@@ -146,6 +146,13 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return GetDlgItem(m_page = VisiblePage(m_main), control) != nullptr; }));
     }
     HWND Dialog(const wchar_t* caption, int control) { return m_paneveil.WaitForWindow(caption, control, true); }
+    // The window with the focus in the program's user-interface thread.
+    HWND Focus() const
+    {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(m_main, nullptr), &thread) ? thread.hwndFocus : nullptr;
+    }
     bool Enabled(int control) { return IsWindowEnabled(GetDlgItem(m_page, control)) != FALSE; }
 
     HelperProcess m_helper;
