@@ -108,7 +108,7 @@ TEST_F(SkinTest, ColoursOfTheDialogPageTabsAndBannerInAScreenshot)
 
 // A tab draws the focus and the underline of its access key as the keyboard cues say, and is
 // drawn anew when they change. (Wine keeps no cues: WM_QUERYUISTATE answers 0.)
-TEST_F(SkinTest, TabsFollowTheKeyboardCues)
+TEST_F(SkinTest, TabsAndIconsDrawTheFocusAsTheKeyboardCuesSay)
 {
     const RECT r = m_tab.GetClientRect();
     auto draw = [&](UINT state) {
@@ -135,6 +135,18 @@ TEST_F(SkinTest, TabsFollowTheKeyboardCues)
     ValidateRect(m_tab.Handle(), nullptr);
     m_tab.SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL));
     EXPECT_TRUE(GetUpdateRect(m_tab.Handle(), nullptr, FALSE));
+    // The help icon draws the focus it takes: dots down its left side.
+    auto edge = [&] {
+        UpdateWindow(m_help.Handle());
+        WindowDC dc(m_help.Handle());
+        std::vector<COLORREF> pixels;
+        for (int y = 2; y < m_help.GetClientRect().bottom - 2; ++y)
+            pixels.push_back(GetPixel(dc.get(), 2, y));
+        return pixels;
+    };
+    const std::vector<COLORREF> unfocused = edge();
+    SetFocus(m_help.Handle());
+    EXPECT_NE(edge(), unfocused);
 }
 
 int g_screenDCs = 0, g_windowDCs = 0;
