@@ -131,6 +131,7 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     // last two pass Mail as a block.
     ASSERT_TRUE(Select(0, 1));
     EXPECT_FALSE(Enabled(IDC_FILTERS_MOVE_UP));
+    PressKeys({VK_CONTROL, VK_UP});   // nor by keys
     ASSERT_TRUE(Select(1, 2));
     ClickButton(m_page, IDC_FILTERS_MOVE_UP);
     EXPECT_TRUE(FileHolds({{L"CALCULATOR", 0}, {L"End-to-end", 20}, {L"Mail", 50}}));
@@ -186,6 +187,7 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
         else
             ASSERT_TRUE((PressKeys({VK_TAB}), WaitFor([&] { return Focus() == browse; }))), PressKeys({VK_RETURN});
         const HWND chooser = Dialog(L"Open", kFileNameBox);
+        ASSERT_NE(chooser, nullptr);
         const HWND box = FindWindowExW(GetDlgItem(chooser, kFileNameBox), nullptr, L"ComboBox", nullptr);
         SendMessageW(FindWindowExW(box, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, LPARAM(helper.c_str()));
         ASSERT_TRUE(Close(chooser, choose ? IDOK : IDCANCEL));
