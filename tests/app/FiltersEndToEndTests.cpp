@@ -173,19 +173,23 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
 {
     TempFolder started, browsed;
     ASSERT_TRUE(SetCurrentDirectoryW(started.Path().c_str()));
+    WriteDataFile([](Settings& s) { s.hideTrayIcon = 1; });   // no balloon over the dialog where the finder is dropped
     Open();
     ASSERT_TRUE(SetCurrentDirectoryW(ProgramFolder().c_str()) && RemoveDirectoryW(started.Path().c_str()));
     const HWND dialog = OpenAdd(), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN), finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
     const LRESULT atRest = SendMessageW(finder, STM_GETICON, 0, 0);
     const std::wstring helper = browsed.File(L"helper.exe");
     ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\pv_window_helper.exe").c_str(), helper.c_str(), TRUE));
-    // Chosen in the file chooser opened by a click, then cancelled there, opened by Tab and Enter.
+    // Chosen in the file chooser opened by Tab and Enter, then cancelled there, opened by a click.
     for (bool choose : {true, false}) {
         const HWND browse = GetDlgItem(dialog, IDC_FILTER_BROWSE);
-        if (choose)
+        if (choose) {
+            PressKeys({VK_TAB});
+            ASSERT_TRUE(WaitFor([&] { return Focus() == browse; }));
+            PressKeys({VK_RETURN});
+        } else {
             Drag(Centre(browse), Centre(browse));
-        else
-            ASSERT_TRUE((PressKeys({VK_TAB}), WaitFor([&] { return Focus() == browse; }))), PressKeys({VK_RETURN});
+        }
         const HWND chooser = Dialog(L"Open", kFileNameBox);
         ASSERT_NE(chooser, nullptr);
         const HWND box = FindWindowExW(GetDlgItem(chooser, kFileNameBox), nullptr, L"ComboBox", nullptr);
@@ -211,7 +215,7 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
     SetWindowPos(untitled, nullptr, 1000, 400, 200, 120, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT own{};
     GetWindowRect(dialog, &own);
-    Drag(Centre(finder), {own.left + 20, own.bottom - 10});   // below the tray's balloon
+    Drag(Centre(finder), {own.left + 40, own.top + 10});
     ASSERT_TRUE(WaitFor([&] { return SendMessageW(finder, STM_GETICON, 0, 0) == atRest; }));
     EXPECT_TRUE(nothingPicked(L"typed"));
     const std::pair<HWND, const wchar_t*> picks[] = {{m_target, L"End-to-end target"}, {untitled, L"PvUntitledTarget"}};

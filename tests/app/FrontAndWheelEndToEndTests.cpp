@@ -119,10 +119,7 @@ TEST_F(FrontAndWheel, AFullScreenWindowInFrontIsOpaque)
 // Ctrl+Shift's do, and change nothing.
 TEST_F(FrontAndWheel, CtrlShiftAndTheWheelSetTheProgramsTransparency)
 {
-    Settings settings;
-    settings.Reset(), settings.globalTransparency = 50;
-    FilterList filters;
-    ASSERT_TRUE(filters.AddFilter(L"Elsewhere*", 50) && SaveDataFile(DataFilePath().c_str(), settings, filters));
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; }, {{L"Elsewhere*", 50}});
     Show(IDC_MAIN_TAB_FILTERS, IDC_FILTERS_LIST);
     const HWND list = GetDlgItem(m_page, IDC_FILTERS_LIST);
     ASSERT_TRUE(Reach(kAlpha50, kAlpha50));

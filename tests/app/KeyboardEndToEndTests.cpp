@@ -4,40 +4,27 @@
 
 namespace {
 
-constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 // A control only its page has, to know the page shown.
 enum Page : int { G = IDC_GLOBAL_HELP, F = IDC_FILTERS_LIST, S = IDC_SETTINGS_HOTKEY, A = IDC_ABOUT_WEB_SITE };
 
 class Keyboard : public EndToEnd {
 protected:
-    void TearDown() override
-    {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
-        EndToEnd::TearDown();
-    }
     // Once the keys are pressed, `page` is shown and `control` of the main window or of that page
     // has the focus.
-    ::testing::AssertionResult Press(std::initializer_list<WORD> keys, Page page, int control)
+    bool Press(std::initializer_list<WORD> keys, Page page, int control)
     {
         PressKeys(keys);
-        if (WaitFor([&] {
-                m_page = VisiblePage(m_main);
-                const HWND main = GetDlgItem(m_main, control);
-                return GetDlgItem(m_page, page) && Focus() == (main ? main : GetDlgItem(m_page, control));
-            }))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "focus on " << GetDlgCtrlID(Focus()) << " instead of " << control;
+        return WaitFor([&] {
+            m_page = VisiblePage(m_main);
+            const HWND main = GetDlgItem(m_main, control);
+            return GetDlgItem(m_page, page) && Focus() == (main ? main : GetDlgItem(m_page, control));
+        });
     }
     int ListRow(UINT which) const { return int(SendDlgItemMessageW(m_page, IDC_FILTERS_LIST, LVM_GETNEXTITEM, WPARAM(-1), which)); }
     // The program started with `filters` (front first) and its window in front.
     void Start(std::initializer_list<std::pair<const wchar_t*, uint8_t>> filters)
     {
-        Settings settings;
-        settings.Reset();
-        FilterList list;
-        for (auto filter = std::rbegin(filters); filter != std::rend(filters); ++filter)
-            ASSERT_TRUE(list.AddFilter(filter->first, filter->second));
-        ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, list));
+        WriteDataFile([](Settings&) {}, filters);
         ASSERT_TRUE((m_main = EndToEnd::Start(m_paneveil)) && WaitFor([&] { return GetForegroundWindow() == m_main; }));
     }
 };
@@ -67,10 +54,10 @@ TEST_F(Keyboard, PagesAndTheirControlsInTheOrderSeenAt96And144DotsPerInch)
     };
     int width96 = 0;
     for (DWORD dpi : {96, 144}) {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
         Start({{L"Calculator", 0}});
         for (const auto& step : steps)
-            ASSERT_TRUE(Press(step.keys, step.page, step.focus)) << &step - steps;
+            ASSERT_TRUE(Press(step.keys, step.page, step.focus)) << "step " << &step - steps << ", focus on " << GetDlgCtrlID(Focus());
         std::vector<int> visited;
         RECT last{-1, -1, -1, -1};
         for (HWND focus = Focus(); IsChild(m_page, focus); PressKeys({tab}), WaitFor([&] { return Focus() != focus; }), focus = Focus()) {

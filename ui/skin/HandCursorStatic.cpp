@@ -24,22 +24,14 @@ LRESULT HandCursorStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (AsksAboutEnter(message, lParam))
         return Static::WindowProc(message, wParam, lParam) | DLGC_WANTMESSAGE;
     switch (message) {
+    // The key's character and its release are the icon's or the focus's then, never the
+    // dialog's that the click may open. Held, the key does not click again.
     case WM_KEYDOWN:
-        if (wParam == VK_SPACE || wParam == VK_RETURN)
-            m_keyDown = wParam;
-        break;
-    // Clicked when the key goes up: what the click opens gets neither the key nor its character.
-    case WM_KEYUP:
-        if (wParam == m_keyDown) {
-            m_keyDown = 0;
+        if ((wParam == VK_SPACE || wParam == VK_RETURN) && !(lParam & 0x40000000))
             NotifyClicked(m_hwnd, STN_CLICKED);
-        }
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        m_keyDown = 0;
-        InvalidateRect(m_hwnd, nullptr, TRUE);
-        break;
     case WM_UPDATEUISTATE:
         InvalidateRect(m_hwnd, nullptr, TRUE);
         break;
