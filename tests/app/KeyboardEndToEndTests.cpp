@@ -34,7 +34,7 @@ protected:
 // Enter and Space open a page; Ctrl+Tab and Ctrl+PgDn walk the pages forward, Ctrl+Shift+Tab and
 // Ctrl+PgUp back, the focus staying on the tabs or going into the new page. Tab visits the
 // Settings page top to bottom, left to right in a row. The list's percentage column grows with
-// the scale; screenshots to look at show the focus on a tab and "Disabled" whole.
+// the scale; screenshots to look at show the focus on a tab and "Disabled" whole, and each page.
 TEST_F(Keyboard, PagesAndTheirControlsInTheOrderSeenAt96And144DotsPerInch)
 {
     enum : int { GT = IDC_MAIN_TAB_GLOBAL, FT = IDC_MAIN_TAB_FILTERS, ST = IDC_MAIN_TAB_SETTINGS, AT = IDC_MAIN_TAB_ABOUT };
@@ -43,12 +43,13 @@ TEST_F(Keyboard, PagesAndTheirControlsInTheOrderSeenAt96And144DotsPerInch)
         std::initializer_list<WORD> keys;
         Page page;
         int focus;
+        const wchar_t* shot = nullptr;   // at 96 dots per inch, for people to look at
     } steps[] = {
         {{}, G, GT}, {{tab}, G, FT}, {{tab}, G, ST}, {{tab}, G, AT}, {{tab}, G, IDC_MAIN_HELP}, {{tab}, G, IDC_GLOBAL_SLIDER},
-        {{tab}, G, GT}, {{VK_RIGHT}, G, FT}, {{VK_RIGHT}, G, ST}, {{VK_RETURN}, S, ST}, {{VK_LEFT}, S, FT}, {{VK_SPACE}, F, FT},
+        {{tab}, G, GT}, {{VK_RIGHT}, G, FT}, {{VK_RIGHT}, G, ST}, {{VK_RETURN}, S, ST, L"page-settings"}, {{VK_LEFT}, S, FT}, {{VK_SPACE}, F, FT, L"page-filters"},
         {{control, tab}, S, ST}, {{control, tab}, A, AT}, {{control, tab}, G, GT}, {{control, tab}, F, FT},
         {{control, shift, tab}, G, GT}, {{control, shift, tab}, A, AT}, {{shift, tab}, A, ST}, {{tab}, A, AT},
-        {{tab}, A, IDC_MAIN_HELP}, {{tab}, A, IDC_ABOUT_WEB_SITE}, {{control, tab}, G, IDC_GLOBAL_SLIDER},
+        {{tab}, A, IDC_MAIN_HELP, L"page-about"}, {{tab}, A, IDC_ABOUT_WEB_SITE}, {{control, tab}, G, IDC_GLOBAL_SLIDER},
         {{control, shift, tab}, A, IDC_ABOUT_WEB_SITE}, {{control, VK_PRIOR}, S, IDC_SETTINGS_HIDE_TRAY},
         {{control, VK_PRIOR}, F, IDC_FILTERS_LIST}, {{control, VK_NEXT}, S, IDC_SETTINGS_HIDE_TRAY},
     };
@@ -56,8 +57,10 @@ TEST_F(Keyboard, PagesAndTheirControlsInTheOrderSeenAt96And144DotsPerInch)
     for (DWORD dpi : {96, 144}) {
         ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
         Start({{L"Calculator", 0}});
-        for (const auto& step : steps)
+        for (const auto& step : steps) {
             ASSERT_TRUE(Press(step.keys, step.page, step.focus)) << "step " << &step - steps << ", focus on " << GetDlgCtrlID(Focus());
+            EXPECT_TRUE(!step.shot || dpi != 96 || (RedrawWindow(m_main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN), Sleep(300), Shot(step.shot)));
+        }
         std::vector<int> visited;
         RECT last{-1, -1, -1, -1};
         for (HWND focus = Focus(); IsChild(m_page, focus); PressKeys({tab}), WaitFor([&] { return Focus() != focus; }), focus = Focus()) {
