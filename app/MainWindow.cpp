@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -162,6 +163,33 @@ void MainWindow::SelectPage(TabButton& tab)
     RedrawWindow(tab.Handle(), nullptr, nullptr, kRedraw);
     if (Wnd* page = PageOf(tab))
         ShowWindow(page->Handle(), SW_SHOW);
+}
+
+// Ctrl+Tab and Ctrl+PgDn open the next page, Ctrl+Shift+Tab and Ctrl+PgUp the one before, from
+// wherever the focus is in the window, as in the system's tabbed dialogs. The focus stays on the
+// tabs if it was there, and goes to the new page's first control otherwise: the old page hides.
+bool MainWindow::PreTranslateMessage(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000)
+        || (message.hwnd != m_hwnd && !IsChild(m_hwnd, message.hwnd)))
+        return false;
+    int step = 0;
+    if (message.wParam == VK_TAB)
+        step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
+    else if (message.wParam == VK_NEXT || message.wParam == VK_PRIOR)
+        step = message.wParam == VK_NEXT ? 1 : -1;
+    if (step == 0)
+        return false;
+    TabButton* const tabs[] = {&m_globalTab, &m_filtersTab, &m_settingsTab, &m_aboutTab};
+    const auto shown = std::find_if(std::begin(tabs), std::end(tabs), [](const TabButton* tab) { return tab->m_selected; });
+    const int current = shown == std::end(tabs) ? 0 : int(shown - std::begin(tabs));
+    TabButton& next = *tabs[(current + step + 4) % 4];
+    const HWND focus = GetFocus();
+    const bool onTabs = std::any_of(std::begin(tabs), std::end(tabs), [&](const TabButton* tab) { return tab->Handle() == focus; });
+    SelectPage(next);
+    HWND heir = onTabs ? nullptr : GetNextDlgTabItem(PageOf(next)->Handle(), nullptr, FALSE);
+    SendMessage(WM_NEXTDLGCTL, WPARAM(heir ? heir : next.Handle()), TRUE);
+    return true;
 }
 
 void MainWindow::LayoutControls()

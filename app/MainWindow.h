@@ -49,6 +49,7 @@ protected:
     void OnEndSession(bool ending) override;
     void OnSystemChange(UINT message, WPARAM wParam);
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
+    bool PreTranslateMessage(const MSG& message) override;
 
 private:
     void OnShowRequest();

@@ -41,6 +41,15 @@ public:
     int GetItemCount() const { return int(SendMessage(LVM_GETITEMCOUNT)); }
     int GetSelectedCount() const { return int(SendMessage(LVM_GETSELECTEDCOUNT)); }
     int GetNextItem(int start, UINT flags) const { return int(SendMessage(LVM_GETNEXTITEM, WPARAM(start), LPARAM(flags))); }
+    bool IsSelected(int index) const { return SendMessage(LVM_GETITEMSTATE, WPARAM(index), LVIS_SELECTED) != 0; }
+    void SetItemState(int index, UINT state, UINT mask) const
+    {
+        LVITEMW item{};
+        item.state = state;
+        item.stateMask = mask;
+        SendMessage(LVM_SETITEMSTATE, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    }
+    void EnsureVisible(int index) const { SendMessage(LVM_ENSUREVISIBLE, WPARAM(index), FALSE); }
     std::wstring GetItemText(int index, int subItem) const
     {
         wchar_t buffer[261] = {};

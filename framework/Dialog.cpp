@@ -112,6 +112,8 @@ int Dialog::RunModalLoop(DWORD flags)
             m_inModalLoop = false;
             return -1;
         }
+        if (m_hwnd && PreTranslateMessage(message))
+            continue;
         if (!m_hwnd || !IsDialogMessageW(m_hwnd, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -45,6 +45,8 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(DataExchange& dx) { (void)dx; }
+    // A message of this dialog's loop, before the dialog manager sees it; true when it was taken.
+    virtual bool PreTranslateMessage(const MSG& message) { (void)message; return false; }
 
     bool OnCommand(UINT id, UINT code, HWND control) override;
 

@@ -2,17 +2,35 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "DataExchange.h"
 #include "FilterDialog.h"
+#include "KeyboardCues.h"
 #include "MessageRoutes.h"
 #include "Messages.h"
 #include "resource.h"
 
+namespace {
+
+constexpr int kPatternColumnWidth = 100, kPercentColumnWidth = 80;   // at 96 dots per inch
+
+}  // namespace
+
 LRESULT FiltersPage::ListView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const auto* key = reinterpret_cast<const MSG*>(lParam);
-    if (message == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+    if (AsksAboutEnter(message, lParam))
         return ListCtrl::WindowProc(message, wParam, lParam) | DLGC_WANTMESSAGE;
+    // Ctrl+arrow moves the selected filters, and the cursor with them: the list's own Ctrl+arrow
+    // would then carry the cursor one row further. Ctrl as it was when the key was typed, not as
+    // it is now: a quick Ctrl+arrow (typed ahead, over a remote desktop, from a macro) has let
+    // Ctrl go before the key is handled.
+    if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN) && (GetKeyState(VK_CONTROL) & 0x8000)) {
+        const UINT button = wParam == VK_UP ? IDC_FILTERS_MOVE_UP : IDC_FILTERS_MOVE_DOWN;
+        ::SendMessageW(GetParent(m_hwnd), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return 0;
+    }
     return ListCtrl::WindowProc(message, wParam, lParam);
 }
 
@@ -37,8 +55,8 @@ BOOL FiltersPage::OnInitDialog()
 {
     SkinDialog::OnInitDialog();
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    m_list.InsertColumn(0, L"", LVCFMT_LEFT, 100);
-    m_list.InsertColumn(1, L"", LVCFMT_LEFT, 80);
+    m_list.InsertColumn(0, L"", LVCFMT_LEFT, MulDiv(kPatternColumnWidth, int(m_dpi), 96));
+    m_list.InsertColumn(1, L"", LVCFMT_LEFT, MulDiv(kPercentColumnWidth, int(m_dpi), 96));
     m_engine.filters.FillListView(m_list.Handle());
     UpdateButtons();
     // The wheel gesture changes a filter from outside the page.
@@ -65,6 +83,7 @@ bool FiltersPage::OnNotify(UINT id, NMHDR* header, LRESULT* result)
         {IDC_FILTERS_LIST, UINT(LVN_ITEMCHANGED), &FiltersPage::OnItemChangedList},
         {IDC_FILTERS_LIST, UINT(NM_DBLCLK), &FiltersPage::OnDblClkList},
         {IDC_FILTERS_LIST, UINT(LVN_KEYDOWN), &FiltersPage::OnKeyDownList},
+        {IDC_FILTERS_LIST, UINT(NM_SETFOCUS), &FiltersPage::OnSetFocusList},
     };
     return RouteNotify(this, routes, id, header, result) || SkinDialog::OnNotify(id, header, result);
 }
@@ -85,17 +104,24 @@ void FiltersPage::OnKeyDownList(NMHDR* header, LRESULT* result)
 {
     *result = 0;
     const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
-    // Ctrl as it was when the key was typed, not as it is now: a quick Ctrl+arrow (typed ahead,
-    // over a remote desktop, from a macro) has let Ctrl go before the key is handled.
-    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (key == VK_DELETE)
         OnRemove();
     else if (key == VK_RETURN)
         OnModify();
-    else if (key == VK_UP && control)
-        OnMoveUp();
-    else if (key == VK_DOWN && control)
-        OnMoveDown();
+}
+
+// Reached by Tab before any row was touched, the list shows where its cursor is.
+void FiltersPage::OnSetFocusList(NMHDR*, LRESULT* result)
+{
+    *result = 0;
+    if (m_list.GetNextItem(-1, LVNI_FOCUSED) < 0 && m_list.GetItemCount() > 0)
+        SetCursorRow(std::max(m_list.GetNextItem(-1, LVNI_SELECTED), 0));
+}
+
+void FiltersPage::SetCursorRow(int row)
+{
+    m_list.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED);
+    m_list.EnsureVisible(row);
 }
 
 std::vector<std::wstring> FiltersPage::SelectedPatterns() const
@@ -106,34 +132,72 @@ std::vector<std::wstring> FiltersPage::SelectedPatterns() const
     return patterns;
 }
 
-void FiltersPage::UpdateButtons()
+std::wstring FiltersPage::CursorPattern(const std::vector<std::wstring>& selected) const
 {
-    const int selected = m_list.GetSelectedCount(), rows = m_list.GetItemCount();
-    const int only = selected == 1 ? m_list.GetNextItem(-1, LVNI_SELECTED) : -1;
-    EnableWindow(GetDlgItem(IDC_FILTERS_REMOVE), selected > 0);
-    EnableWindow(GetDlgItem(IDC_FILTERS_MODIFY), selected > 0);
-    EnableWindow(GetDlgItem(IDC_FILTERS_MOVE_UP), selected > 1 || only > 0);
-    EnableWindow(GetDlgItem(IDC_FILTERS_MOVE_DOWN), selected > 1 || (only >= 0 && only < rows - 1));
+    const int cursor = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    if (cursor >= 0 && m_list.IsSelected(cursor))
+        return m_list.GetItemText(cursor, 0);
+    return selected.empty() ? std::wstring() : selected.front();
 }
 
-void FiltersPage::Rebuild(const std::vector<std::wstring>& selected)
+// A move is offered only where it would move a filter: past a neighbour that is not selected.
+// A button that greys out under the focus hands it to the list.
+void FiltersPage::UpdateButtons()
+{
+    const int rows = m_list.GetItemCount();
+    bool up = false, down = false;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
+        up = up || (row > 0 && !m_list.IsSelected(row - 1));
+        down = down || (row < rows - 1 && !m_list.IsSelected(row + 1));
+    }
+    const bool any = m_list.GetSelectedCount() > 0;
+    EnableControl(IDC_FILTERS_REMOVE, any, m_list.Handle());
+    EnableControl(IDC_FILTERS_MODIFY, any, m_list.Handle());
+    EnableControl(IDC_FILTERS_MOVE_UP, up, m_list.Handle());
+    EnableControl(IDC_FILTERS_MOVE_DOWN, down, m_list.Handle());
+}
+
+void FiltersPage::Rebuild(const std::vector<std::wstring>& selected, const std::wstring& cursor)
 {
     const bool saved = m_engine.ApplySettings(false, false, true);
+    Refill(selected, cursor);
+    m_host.ReportSave(saved);
+}
+
+void FiltersPage::Refill(const std::vector<std::wstring>& selected, const std::wstring& cursor)
+{
     std::vector<const wchar_t*> patterns;
     for (const std::wstring& pattern : selected)
         patterns.push_back(pattern.c_str());
     m_engine.filters.FillListView(m_list.Handle(), patterns.data(), patterns.size());
+    for (int row = 0, rows = m_list.GetItemCount(); row < rows && !cursor.empty(); ++row) {
+        if (m_list.GetItemText(row, 0) == cursor) {
+            SetCursorRow(row);
+            break;
+        }
+    }
     UpdateButtons();
-    m_host.ReportSave(saved);
 }
 
+// The wheel's change keeps the user's selection, which is named by patterns.
 void FiltersPage::ReloadList()
 {
     if (!m_list.IsBound())
         return;
-    m_engine.filters.FillListView(m_list.Handle());
-    UpdateButtons();
+    const std::vector<std::wstring> selected = SelectedPatterns();
+    Refill(selected, CursorPattern(selected));
     LayoutControls();
+}
+
+// The percentage column keeps its width in inches on a monitor of another scale.
+void FiltersPage::RescaleToFont(HFONT font)
+{
+    const UINT before = m_dpi;
+    SkinDialog::RescaleToFont(font);
+    if (m_list.IsBound() && m_dpi != before) {
+        m_list.SetColumnWidth(1, MulDiv(m_list.GetColumnWidth(1), int(m_dpi), int(before)));
+        LayoutControls();
+    }
 }
 
 void FiltersPage::OnAdd()
@@ -143,7 +207,7 @@ void FiltersPage::OnAdd()
     if (dialog.DoModal() != IDOK || dialog.m_pattern.empty()
         || !m_engine.filters.AddFilter(dialog.m_pattern.c_str(), dialog.m_transparency))
         return;
-    Rebuild({});
+    Rebuild({dialog.m_pattern}, dialog.m_pattern);
     LayoutControls();
 }
 
@@ -157,9 +221,19 @@ void FiltersPage::OnRemove()
                                              : FormatResString(IDS_CONFIRM_REMOVE_MANY, std::to_wstring(count));
     if (AppMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+    // The row that takes the place of the first removed one is selected next; the last one left
+    // when the removed ones reached the end.
+    std::wstring next;
+    const int first = m_list.GetNextItem(-1, LVNI_SELECTED);
+    for (int row = first + 1, rows = m_list.GetItemCount(); row < rows && next.empty(); ++row) {
+        if (!m_list.IsSelected(row))
+            next = m_list.GetItemText(row, 0);
+    }
+    if (next.empty() && first > 0)
+        next = m_list.GetItemText(first - 1, 0);
     for (const std::wstring& pattern : patterns)
         m_engine.filters.RemoveFilter(pattern.c_str());
-    Rebuild({});
+    Rebuild(next.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{next}, next);
     LayoutControls();
 }
 
@@ -175,23 +249,37 @@ void FiltersPage::OnModify()
     if (dialog.DoModal() != IDOK
         || !m_engine.filters.ModifyFilter(patterns.front().c_str(), dialog.m_pattern.c_str(), dialog.m_transparency))
         return;
-    Rebuild({dialog.m_pattern});
+    Rebuild({dialog.m_pattern}, dialog.m_pattern);
 }
 
-// Every selected filter moves one step; one already at the end stays and does not hold the others.
+// Every selected filter passes the neighbour that is not selected above it (below it, moving
+// down). Selected filters already gathered at that end of the list stay there in their order:
+// passing each other they would only swap.
 void FiltersPage::Move(bool up)
 {
-    const std::vector<std::wstring> patterns = SelectedPatterns();
-    if (patterns.empty())
+    const std::vector<std::wstring> selected = SelectedPatterns();
+    if (selected.empty())
         return;
-    if (up) {
-        for (const std::wstring& pattern : patterns)
-            m_engine.filters.MoveFilterUp(pattern.c_str());
-    } else {
-        for (auto pattern = patterns.rbegin(); pattern != patterns.rend(); ++pattern)
-            m_engine.filters.MoveFilterDown(pattern->c_str());
+    const int rows = m_list.GetItemCount(), step = up ? -1 : 1;
+    std::vector<std::wstring> patterns;
+    std::vector<bool> chosen;
+    for (int row = 0; row < rows; ++row) {
+        patterns.push_back(m_list.GetItemText(row, 0));
+        chosen.push_back(m_list.IsSelected(row));
     }
-    Rebuild(patterns);
+    // From the end the filters move towards, so that a block moves as one.
+    for (int row = up ? 1 : rows - 2; row >= 0 && row < rows; row -= step) {
+        if (!chosen[row] || chosen[row + step])
+            continue;
+        if (up)
+            m_engine.filters.MoveFilterUp(patterns[row].c_str());
+        else
+            m_engine.filters.MoveFilterDown(patterns[row].c_str());
+        std::swap(patterns[row], patterns[row + step]);
+        chosen[row] = false;
+        chosen[row + step] = true;
+    }
+    Rebuild(selected, CursorPattern(selected));
 }
 
 void FiltersPage::LayoutControls()

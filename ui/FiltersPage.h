@@ -16,6 +16,7 @@ public:
     ~FiltersPage();
     // The list shown anew after the engine's filters were replaced from outside the page.
     void ReloadList();
+    void RescaleToFont(HFONT font) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -26,7 +27,7 @@ protected:
 
 private:
     // The list view asks for Enter itself: the dialog manager would otherwise take it for the
-    // default button before the list could report it.
+    // default button before the list could report it. Ctrl+Up and Ctrl+Down are the move buttons'.
     class ListView : public ListCtrl {
     public:
         LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -40,12 +41,19 @@ private:
     void OnItemChangedList(NMHDR* header, LRESULT* result);
     void OnDblClkList(NMHDR* header, LRESULT* result);
     void OnKeyDownList(NMHDR* header, LRESULT* result);
+    void OnSetFocusList(NMHDR* header, LRESULT* result);
     void Move(bool up);
     void UpdateButtons();
     // The patterns of the selected rows, top to bottom.
     std::vector<std::wstring> SelectedPatterns() const;
-    // After a command: reapply and save, rebuild the list selecting `selected`, update the buttons.
-    void Rebuild(const std::vector<std::wstring>& selected);
+    // The pattern of the row with the list's cursor when it is one of `selected`, else the first of them.
+    std::wstring CursorPattern(const std::vector<std::wstring>& selected) const;
+    // After a command: reapply and save, then Refill.
+    void Rebuild(const std::vector<std::wstring>& selected, const std::wstring& cursor);
+    // The list filled anew with the rows of `selected` selected and the cursor on the row of
+    // `cursor`, and the buttons updated.
+    void Refill(const std::vector<std::wstring>& selected, const std::wstring& cursor);
+    void SetCursorRow(int row);
 
     Engine& m_engine;
     PageHost& m_host;

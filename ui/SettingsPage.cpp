@@ -201,6 +201,6 @@ void SettingsPage::OnApplyHotkey()
         return;
     }
     const bool saved = m_engine.ApplySettings(false, false, false);
-    EnableWindow(GetDlgItem(IDC_SETTINGS_APPLY), FALSE);
+    EnableControl(IDC_SETTINGS_APPLY, false, m_hotkey.Handle());
     m_host.ReportSave(saved);
 }

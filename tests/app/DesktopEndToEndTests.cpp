@@ -128,7 +128,7 @@ TEST_F(EndToEnd, TheChildTheClickThroughWindowAndTheDesktopArePassedBy)
     EXPECT_EQ(m_helper.Alpha(clickThrough), kOpaque);
     ExitAndExpectOpaque(paneveil, main);
 
-    WriteDataFile([](Settings& s) { s.globalTransparency = 0; }, L"\\pv_window_helper.exe", 60);
+    WriteDataFile([](Settings& s) { s.globalTransparency = 0; }, {{L"\\pv_window_helper.exe", 60}});
     ASSERT_TRUE(Start(filtered, true, 102));
     EXPECT_TRUE(m_helper.WaitForAlpha(clickThrough, 102));
     // Once the target has been hidden and shown again, every change queued before has been made.

@@ -29,7 +29,7 @@ constexpr int kAlpha40 = 153, kAlpha20 = 204;
 class EndToEnd : public ::testing::Test {
 protected:
     // Every test starts with a data file that sets the hotkey Ctrl+Shift+F11, and ends without a
-    // data file, a leftover atom or a font override.
+    // data file, a leftover atom, a font override or a scale of its own.
     void SetUp() override
     {
         Clean();
@@ -45,18 +45,21 @@ protected:
             DeleteFileW(copy.c_str());
         RemoveRunningAtom();
         RegDeleteTreeW(HKEY_CURRENT_USER, kHiddenFontKey);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");
     }
-    static void WriteDataFile(const std::function<void(Settings&)>& change, const wchar_t* filter = nullptr,
-                              uint8_t transparency = 0)
+    // The settings with that hotkey and `change`, and `filters`, the first tried first.
+    static void WriteDataFile(const std::function<void(Settings&)>& change,
+                              std::initializer_list<std::pair<const wchar_t*, uint8_t>> filters = {})
     {
         Settings settings;
         settings.Reset();
         settings.hotkeyVirtualKey = VK_F11;
         settings.hotkeyModifiers = HOTKEYF_CONTROL | HOTKEYF_SHIFT;
         change(settings);
-        FilterList filters;
-        ASSERT_TRUE(!filter || filters.AddFilter(filter, transparency));
-        ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, filters));
+        FilterList list;   // each added filter goes to the top
+        for (auto filter = std::rbegin(filters); filter != std::rend(filters); ++filter)
+            ASSERT_TRUE(list.AddFilter(filter->first, filter->second));
+        ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, list));
     }
     static Settings ReadSettings()
     {
@@ -159,6 +162,13 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return GetDlgItem(m_page = VisiblePage(m_main), control) != nullptr; }));
     }
     HWND Dialog(const wchar_t* caption, int control) { return m_paneveil.WaitForWindow(caption, control, true); }
+    // The window with the focus in the program's user-interface thread.
+    HWND Focus() const
+    {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(m_main, nullptr), &thread) ? thread.hwndFocus : nullptr;
+    }
     bool Enabled(int control) { return IsWindowEnabled(GetDlgItem(m_page, control)) != FALSE; }
 
     HelperProcess m_helper;

@@ -37,10 +37,7 @@ protected:
         RECT list{};
         GetWindowRect(m_list, &list);
         Drag({list.left + 30, list.bottom - 10}, {list.left + 30, list.bottom - 10});
-        GUITHREADINFO thread{};
-        thread.cbSize = sizeof thread;
-        if (!WaitFor([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(m_list, nullptr), &thread)
-                                  && thread.hwndFocus == m_list && SelectedRows().empty(); }))
+        if (!WaitFor([&] { return Focus() == m_list && SelectedRows().empty(); }))
             return false;
         const HANDLE process = m_paneveil.Handle();
         void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
@@ -111,6 +108,7 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     EXPECT_TRUE(TargetReaches(kAlpha20));
     ASSERT_TRUE(Close(OpenAdd(L"Calculator", L"0"), IDOK) && Close(OpenAdd(L"Mail", L"50"), IDOK));
     EXPECT_TRUE(FileHolds({{L"Mail", 50}, {L"Calculator", 0}, {L"End-to-end", 20}}));
+    EXPECT_EQ(SelectedRows(), std::vector<int>{0}) << "the new filter";
     // A pattern another filter has in other letters is refused, and the dialog keeps the input.
     ClickButton(dialog = OpenAdd(L"calculator"), IDOK);
     EXPECT_EQ(Answer(IDOK), L"There is already the filter 'calculator',  please specify a unique different filter.");
@@ -129,30 +127,36 @@ TEST_F(FiltersEndToEnd, AddModifyMoveAndRemoveWithButtonsAndKeys)
     ASSERT_TRUE(Close(dialog, IDOK));
     EXPECT_TRUE(FileHolds({{L"Mail", 50}, {L"CALCULATOR", 0}, {L"End-to-end", 20}}));
     EXPECT_EQ(SelectedRows(), std::vector<int>{1});
-    // The first two rows up: the first stays, the second passes it; Ctrl+Down takes both down.
+    // The first two rows cannot go up: they stay in their order, and Move Up is not offered. The
+    // last two pass Mail as a block.
     ASSERT_TRUE(Select(0, 1));
+    EXPECT_FALSE(Enabled(IDC_FILTERS_MOVE_UP));
+    PressKeys({VK_CONTROL, VK_UP});   // nor by keys
+    ASSERT_TRUE(Select(1, 2));
     ClickButton(m_page, IDC_FILTERS_MOVE_UP);
-    EXPECT_TRUE(FileHolds({{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
+    EXPECT_TRUE(FileHolds({{L"CALCULATOR", 0}, {L"End-to-end", 20}, {L"Mail", 50}}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{0, 1}));
-    // Ctrl+Up takes the two back up, Ctrl+Down down again, also when Ctrl was let go before the
-    // program came to the arrow.
+    // Ctrl+Down takes the two down, Ctrl+Up back up and Ctrl+Down down again, also when Ctrl was
+    // let go before the program came to the arrow.
     ASSERT_TRUE(Select(0, 1));
     for (WORD arrow : {VK_DOWN, VK_UP, VK_DOWN}) {
         TypeAhead({{VK_CONTROL, true}, {arrow, true}, {arrow, false}, {VK_CONTROL, false}});
-        EXPECT_TRUE(FileHolds(arrow == VK_DOWN ? Filters{{L"End-to-end", 20}, {L"CALCULATOR", 0}, {L"Mail", 50}}
-                                               : Filters{{L"CALCULATOR", 0}, {L"Mail", 50}, {L"End-to-end", 20}}));
+        EXPECT_TRUE(FileHolds(arrow == VK_DOWN ? Filters{{L"Mail", 50}, {L"CALCULATOR", 0}, {L"End-to-end", 20}}
+                                               : Filters{{L"CALCULATOR", 0}, {L"End-to-end", 20}, {L"Mail", 50}}));
     }
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2}));
-    // Removing asks first; No keeps everything, Delete asks again.
-    ASSERT_TRUE(Select(0, 0));
-    EXPECT_FALSE(Enabled(IDC_FILTERS_MOVE_UP));
+    // Removing asks first; No keeps everything, Delete asks again, and the row left in the
+    // removed one's place is selected.
+    ASSERT_TRUE(Select(2, 2));
+    EXPECT_FALSE(Enabled(IDC_FILTERS_MOVE_DOWN));
     ClickButton(m_page, IDC_FILTERS_REMOVE);
     EXPECT_EQ(Answer(IDNO), L"Are you  sure you want to delete the filter item End-to-end?");
-    ASSERT_TRUE(Select(0, 0));
+    ASSERT_TRUE(Select(2, 2));
     EXPECT_EQ(FileFilters().size(), 3u);
     PressKeys({VK_DELETE});
     EXPECT_EQ(Answer(IDYES), L"Are you  sure you want to delete the filter item End-to-end?");
     EXPECT_TRUE(TargetReaches(kAlpha40));
+    EXPECT_EQ(SelectedRows(), std::vector<int>{1});
     ASSERT_TRUE(Close(OpenAdd(L"Third", L"30"), IDOK));
     ASSERT_TRUE(Select(0, 2));
     ClickButton(m_page, IDC_FILTERS_REMOVE);
@@ -169,16 +173,25 @@ TEST_F(FiltersEndToEnd, FileChooserAndFinderFillThePattern)
 {
     TempFolder started, browsed;
     ASSERT_TRUE(SetCurrentDirectoryW(started.Path().c_str()));
+    WriteDataFile([](Settings& s) { s.hideTrayIcon = 1; });   // no balloon over the dialog where the finder is dropped
     Open();
     ASSERT_TRUE(SetCurrentDirectoryW(ProgramFolder().c_str()) && RemoveDirectoryW(started.Path().c_str()));
     const HWND dialog = OpenAdd(), pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN), finder = GetDlgItem(dialog, IDC_FILTER_FINDER);
     const LRESULT atRest = SendMessageW(finder, STM_GETICON, 0, 0);
     const std::wstring helper = browsed.File(L"helper.exe");
     ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\pv_window_helper.exe").c_str(), helper.c_str(), TRUE));
-    // Chosen in the file chooser, then cancelled there.
+    // Chosen in the file chooser opened by Tab and Enter, then cancelled there, opened by a click.
     for (bool choose : {true, false}) {
-        Drag(Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)), Centre(GetDlgItem(dialog, IDC_FILTER_BROWSE)));
+        const HWND browse = GetDlgItem(dialog, IDC_FILTER_BROWSE);
+        if (choose) {
+            PressKeys({VK_TAB});
+            ASSERT_TRUE(WaitFor([&] { return Focus() == browse; }));
+            PressKeys({VK_RETURN});
+        } else {
+            Drag(Centre(browse), Centre(browse));
+        }
         const HWND chooser = Dialog(L"Open", kFileNameBox);
+        ASSERT_NE(chooser, nullptr);
         const HWND box = FindWindowExW(GetDlgItem(chooser, kFileNameBox), nullptr, L"ComboBox", nullptr);
         SendMessageW(FindWindowExW(box, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, LPARAM(helper.c_str()));
         ASSERT_TRUE(Close(chooser, choose ? IDOK : IDCANCEL));

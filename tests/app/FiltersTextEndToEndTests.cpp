@@ -47,14 +47,11 @@ protected:
 
 TEST_F(FiltersTextEndToEnd, ExportThenImportGivesBackTheDataFile)
 {
-    const Settings settings = ReadSettings();
-    FilterList filters, none;   // each added filter goes to the top
-    ASSERT_TRUE(filters.AddFilter(L"Fen\u00EAtre \u2603", 30) && filters.AddFilter(L"C:\\Games\\*", 0)
-                && filters.AddFilter(L"notepad.exe", 50) && SaveDataFile(DataFilePath().c_str(), settings, filters));
+    WriteDataFile([](Settings&) {}, {{L"notepad.exe", 50}, {L"C:\\Games\\*", 0}, {L"Fen\u00EAtre \u2603", 30}});
     const std::string saved = Read(DataFilePath());
     EXPECT_EQ(Run(L"/export" + File(L"list.txt")), 0u);
     EXPECT_EQ(Read(m_folder.File(L"list.txt")), "50\tnotepad.exe\r\n0\tC:\\Games\\*\r\n30\tFen\xC3\xAAtre \xE2\x98\x83\r\n");
-    ASSERT_TRUE(SaveDataFile(DataFilePath().c_str(), settings, none));
+    WriteDataFile([](Settings&) {});
     EXPECT_EQ(Run(L"/Import" + File(L"list.txt")), 0u);
     EXPECT_TRUE(Read(DataFilePath()) == saved);
 }
@@ -144,7 +141,7 @@ TEST_F(FiltersTextEndToEnd, PasswordAskedFirst)
 // as a line to a redirected output.
 TEST_F(FiltersTextEndToEnd, SwitchesDriveTheRunningInstance)
 {
-    WriteDataFile([](Settings&) {}, L"elsewhere.exe", 10);
+    WriteDataFile([](Settings&) {}, {{L"elsewhere.exe", 10}});
     const std::string before = Read(DataFilePath());
     for (const wchar_t* arguments : {L"/disable", L"/enable", L"/toggle", L"/status", L"/global 30"})
         EXPECT_EQ(Run(arguments), 6u) << arguments;

@@ -196,7 +196,7 @@ TEST_F(FrontAndWheel, TheGesturePassesWhatIsNotItsOwn)
 // before the wheel has rested, is saved at the exit. The gesture's messages never reach the window.
 TEST_F(FrontAndWheel, SystemEventsFineWheelsTheEightyPercentCapAndAnExitBeforeTheRest)
 {
-    WriteDataFile([](Settings& s) { s.globalTransparency = 50; }, L"Elsewhere*", 50);
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; }, {{L"Elsewhere*", 50}});
     PaneveilProcess paneveil;
     const HWND main = Start(paneveil, true, kAlpha50);
     const std::pair<UINT, WPARAM> events[] = {{WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}, {WM_DISPLAYCHANGE, 32},
@@ -240,7 +240,7 @@ TEST_F(FrontAndWheel, AStoreAppIsItselfAndAnElevatedProgramIsPassedBy)
     TempFolder folder;
     const std::wstring host = folder.File(L"ApplicationFrameHost.exe"), app = folder.File(L"Calculator.exe");
     ASSERT_TRUE(CopyFileW(m_helperPath.c_str(), host.c_str(), FALSE) && CopyFileW(m_helperPath.c_str(), app.c_str(), FALSE));
-    WriteDataFile([](Settings& s) { s.safeMode = 1; }, L"*\\Calculator.exe", 20);
+    WriteDataFile([](Settings& s) { s.safeMode = 1; }, {{L"*\\Calculator.exe", 20}});
     HelperProcess frames(host, true), calculator(app, true);
     const HWND frame = frames.Create(L"ApplicationFrameWindow", L"Calculator"), other = frames.Create(L"ApplicationFrameWindow", L"Settings");
     ASSERT_TRUE(frame && other && calculator.Command(L"child\t" + HelperProcess::Argument(frame)));

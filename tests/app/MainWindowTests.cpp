@@ -72,28 +72,6 @@ TEST_F(MainWindowTest, PasswordGateOpensWhenTheSessionEnds)
     EXPECT_TRUE(m_window.CheckPassword());
 }
 
-TEST_F(MainWindowTest, LayoutFollowsTheWindowSizeAndNeverGoesBelowTheFirst)
-{
-    const HWND window = m_window.Handle();
-    const RECT initial = m_window.GetWindowRect();
-    const int width = initial.right - initial.left, height = initial.bottom - initial.top;
-    SetWindowPos(window, nullptr, 0, 0, width - 50, height - 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT shrunk = m_window.GetWindowRect();
-    EXPECT_TRUE(EqualRect(&initial, &shrunk));
-    SetWindowPos(window, nullptr, 0, 0, width + 200, height + 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT client = m_window.GetClientRect(), tab = ChildRect(IDC_MAIN_TAB_GLOBAL);
-    const RECT banner = ChildRect(IDC_MAIN_BANNER), footer = ChildRect(IDC_MAIN_FOOTER);
-    EXPECT_EQ(banner.right - banner.left, client.right);
-    EXPECT_EQ(footer.right - footer.left, client.right);
-    EXPECT_EQ(footer.bottom, client.bottom);
-    const RECT page = m_window.GetChildRect(VisiblePage(window));
-    EXPECT_EQ(page.left, tab.left);
-    EXPECT_EQ(page.top, tab.bottom - 1);
-    EXPECT_EQ(page.right, client.right - tab.left);   // equal margins
-    EXPECT_EQ(page.bottom, footer.top - 5);
-    EXPECT_EQ(ChildRect(IDC_MAIN_HELP).right, page.right);
-}
-
 // Another process cannot read a menu under Wine: a thread timer runs inside the menu's own loop,
 // reads the item and closes the menu again.
 std::wstring g_menuText;
@@ -178,8 +156,9 @@ TEST_F(MainWindowTest, F1OnAPageOpensTheHelpPage)
 
 // Wine never moves a window to a monitor of another scale: the message is sent as Windows sends
 // it. The font is the one for 144 dots per inch, the window takes the suggested rectangle, the
-// pages and tabs are laid out and bold again, and the minimum size is in the new pixels.
-TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherScaleRescalesTheWindow)
+// tabs are bold again, and the minimum size is in the new pixels. Grown, the window lays out its
+// banner, footer, pages and help icon at the new scale.
+TEST_F(MainWindowTest, LayoutFollowsTheWindowsSizeAndScaleAndNeverGoesBelowTheFirst)
 {
     const HWND window = m_window.Handle();
     auto tabFont = [&] {
@@ -197,15 +176,20 @@ TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherScaleRescalesTheWindow)
     const LOGFONTW after = tabFont();
     EXPECT_NEAR(after.lfHeight, before.lfHeight * 1.5, 1.0);
     EXPECT_EQ(after.lfWeight, FW_BOLD);
-    const RECT grown = ChildRect(IDC_MAIN_TAB_GLOBAL), page = m_window.GetChildRect(VisiblePage(window));
-    EXPECT_NEAR(grown.bottom - grown.top, (tab.bottom - tab.top) * 1.5, 3.0);
-    EXPECT_EQ(page.top, grown.bottom - 1);
-    EXPECT_EQ(page.bottom, ChildRect(IDC_MAIN_FOOTER).top - 5);
-    const RECT slider = m_window.GetChildRect(GetDlgItem(VisiblePage(window), IDC_GLOBAL_SLIDER));
-    EXPECT_EQ(slider.right - slider.left, (page.right - page.left) - 2 * (slider.left - page.left));
     SetWindowPos(window, nullptr, 0, 0, width - 40, height - 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     now = m_window.GetWindowRect();
     EXPECT_EQ(now.right - now.left, width);
+    SetWindowPos(window, nullptr, 0, 0, width + 200, height + 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT client = m_window.GetClientRect(), grown = ChildRect(IDC_MAIN_TAB_GLOBAL);
+    const RECT banner = ChildRect(IDC_MAIN_BANNER), footer = ChildRect(IDC_MAIN_FOOTER);
+    const RECT page = m_window.GetChildRect(VisiblePage(window));
+    EXPECT_NEAR(grown.bottom - grown.top, (tab.bottom - tab.top) * 1.5, 3.0);
+    EXPECT_TRUE(banner.right - banner.left == client.right && footer.right - footer.left == client.right && footer.bottom == client.bottom);
+    EXPECT_TRUE(page.left == grown.left && page.top == grown.bottom - 1 && page.bottom == footer.top - 5);
+    EXPECT_EQ(page.right, client.right - grown.left);   // equal margins
+    EXPECT_EQ(ChildRect(IDC_MAIN_HELP).right, page.right);
+    const RECT slider = m_window.GetChildRect(GetDlgItem(VisiblePage(window), IDC_GLOBAL_SLIDER));
+    EXPECT_EQ(slider.right - slider.left, (page.right - page.left) - 2 * (slider.left - page.left));
 }
 
 // An elevated instance lets the messages it must hear from lower programs through to its main

@@ -40,7 +40,7 @@ TEST_F(EndToEnd, RestoreSwitchWaitsForTheRunningInstanceThenMendsAKilledOne)
 // back exactly what it had, still layered; only a window that Paneveil layered loses the style.
 TEST_F(EndToEnd, WindowsTheirProgramLayeredKeepOrGetBackExactlyWhatTheyHad)
 {
-    WriteDataFile([](Settings&) {}, L"Own 220", 20);
+    WriteDataFile([](Settings&) {}, {{L"Own 220", 20}});
     const struct { const wchar_t* title; int own, running; } windows[] = {{L"overlay", 0, 0}, {L"own 200", 200, 200}, {L"own 255", 255, kAlpha40}, {L"Own 220", 220, kAlpha20}};
     std::vector<HWND> shown;
     for (const auto& w : windows) {

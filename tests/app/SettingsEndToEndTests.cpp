@@ -171,9 +171,11 @@ TEST_F(SettingsEndToEnd, HotkeyTypedThenAppliedOrDiscarded)
     EXPECT_TRUE(TargetReaches(kOpaque));
     PressHotkey();
     EXPECT_TRUE(TargetReaches(kAlpha40));
+    // Apply by Space (the click gave it the focus) greys out and hands the focus to the box.
     UnregisterHotKey(nullptr, 1);
-    ClickButton(m_page, IDC_SETTINGS_APPLY);
-    EXPECT_TRUE(WaitFor([&] { return !Enabled(IDC_SETTINGS_APPLY); }));
+    ASSERT_TRUE(WaitFor([&] { return Focus() == GetDlgItem(m_page, IDC_SETTINGS_APPLY); }));
+    PressKeys({VK_SPACE});
+    EXPECT_TRUE(WaitFor([&] { return !Enabled(IDC_SETTINGS_APPLY) && Focus() == GetDlgItem(m_page, IDC_SETTINGS_HOTKEY); }));
     EXPECT_EQ(ReadSettings().hotkeyVirtualKey | ReadSettings().hotkeyModifiers << 8, typed);
     PressHotkey();
     ASSERT_TRUE(Sync(m_main));

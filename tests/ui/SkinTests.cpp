@@ -106,6 +106,49 @@ TEST_F(SkinTest, ColoursOfTheDialogPageTabsAndBannerInAScreenshot)
     DeleteDC(dc);
 }
 
+// A tab draws the focus and the underline of its access key as the keyboard cues say, and is
+// drawn anew when they change. (Wine keeps no cues: WM_QUERYUISTATE answers 0.)
+TEST_F(SkinTest, TabsAndIconsDrawTheFocusAsTheKeyboardCuesSay)
+{
+    const RECT r = m_tab.GetClientRect();
+    auto draw = [&](UINT state) {
+        WindowDC screen(nullptr);
+        Bitmap bitmap;
+        bitmap.reset(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
+        std::vector<COLORREF> pixels;
+        const HDC dc = CreateCompatibleDC(screen.get());
+        {
+            SelectObjectGuard image(dc, bitmap.get()), font(dc, HGDIOBJ(m_tab.SendMessage(WM_GETFONT)));
+            DRAWITEMSTRUCT item{ODT_BUTTON, IDC_MAIN_TAB_FILTERS, 0, ODA_DRAWENTIRE, state, m_tab.Handle(), dc, r, 0};
+            m_tab.DrawItem(&item);
+            for (int y = 0; y < r.bottom; ++y)
+                for (int x = 0; x < r.right; ++x)
+                    pixels.push_back(GetPixel(dc, x, y));
+        }
+        DeleteDC(dc);
+        return pixels;
+    };
+    const std::vector<COLORREF> plain = draw(0);
+    EXPECT_NE(draw(ODS_NOACCEL), plain) << "the underline hides";
+    EXPECT_NE(draw(ODS_FOCUS), plain) << "the focus shows";
+    EXPECT_EQ(draw(ODS_FOCUS | ODS_NOFOCUSRECT), plain);
+    ValidateRect(m_tab.Handle(), nullptr);
+    m_tab.SendMessage(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL));
+    EXPECT_TRUE(GetUpdateRect(m_tab.Handle(), nullptr, FALSE));
+    // The help icon draws the focus it takes: dots down its left side.
+    auto edge = [&] {
+        UpdateWindow(m_help.Handle());
+        WindowDC dc(m_help.Handle());
+        std::vector<COLORREF> pixels;
+        for (int y = 2; y < m_help.GetClientRect().bottom - 2; ++y)
+            pixels.push_back(GetPixel(dc.get(), 2, y));
+        return pixels;
+    };
+    const std::vector<COLORREF> unfocused = edge();
+    SetFocus(m_help.Handle());
+    EXPECT_NE(edge(), unfocused);
+}
+
 int g_screenDCs = 0, g_windowDCs = 0;
 ImportPatch* g_getDC = nullptr;
 HDC WINAPI CountingGetDC(HWND window)

@@ -69,6 +69,9 @@ void SkinDialog::OnDpiChanged(UINT dpi, const RECT& suggested)
 
 void SkinDialog::RescaleToFont(HFONT font)
 {
+    // A page is on the monitor of its window, which has moved there already.
+    if (GetStyle() & WS_CHILD)
+        m_dpi = DpiOf(m_hwnd);
     ScaleDialogFont(m_hwnd, font, true, true, false);
     LayoutControls();
 }
@@ -95,6 +98,14 @@ void SkinDialog::OnSize(UINT type, int width, int height)
     Dialog::OnSize(type, width, height);
     LayoutControls();
     PaintBackground(nullptr);
+}
+
+void SkinDialog::EnableControl(UINT id, bool enable, HWND heir)
+{
+    const HWND control = GetDlgItem(id);
+    if (!enable && control && heir && GetFocus() == control)
+        SendMessage(WM_NEXTDLGCTL, WPARAM(heir), TRUE);
+    EnableWindow(control, enable);
 }
 
 void SkinDialog::OnPaint()

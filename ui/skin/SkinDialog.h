@@ -23,6 +23,9 @@ protected:
     void OnSize(UINT type, int width, int height) override;
     void OnPaint() override;
     void PaintBackground(HDC dc);
+    // Disabled, a control that has the focus (a button that disables itself) first hands it to
+    // `heir`: the focus would otherwise be nowhere, and Tab would do nothing.
+    void EnableControl(UINT id, bool enable, HWND heir);
     // A top-level dialog moved to a monitor of another scale: the font for the new dots per inch,
     // the controls rescaled and laid out again, and the rectangle the system suggests.
     virtual void OnDpiChanged(UINT dpi, const RECT& suggested);

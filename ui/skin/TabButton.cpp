@@ -1,6 +1,7 @@
 #include "TabButton.h"
 
 #include "HandCursorStatic.h"
+#include "KeyboardCues.h"
 
 TabButton::TabButton()
 {
@@ -43,8 +44,33 @@ void TabButton::DrawItem(DRAWITEMSTRUCT* item)
     if (!text.empty()) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, m_selected ? m_selectedTextColor : m_normalTextColor);
-        DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX);
+        UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+        // The ampersands taken out rather than DT_HIDEPREFIX, which Wine does not honour.
+        if ((item->itemState & ODS_NOACCEL) || HidesAccessKeys(m_hwnd)) {
+            for (size_t at = text.find(L'&'); at != std::wstring::npos; at = text.find(L'&', at + 1))
+                text.erase(at, 1);   // "&&" leaves one, skipped
+            format |= DT_NOPREFIX;
+        }
+        DrawTextW(dc, text.c_str(), int(text.size()), &r, format);
     }
+    if ((item->itemState & ODS_FOCUS) && !(item->itemState & ODS_NOFOCUSRECT))
+        DrawFocusCue(m_hwnd, dc, r);
+}
+
+LRESULT TabButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Enter opens the page, as Space does.
+    if (AsksAboutEnter(message, lParam))
+        return Button::WindowProc(message, wParam, lParam) | DLGC_WANTMESSAGE;
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        NotifyClicked(m_hwnd, BN_CLICKED);
+        return 0;
+    }
+    const LRESULT result = Button::WindowProc(message, wParam, lParam);
+    // An owner-drawn button is not drawn again for a change of the cues by itself.
+    if (message == WM_UPDATEUISTATE)
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+    return result;
 }
 
 BOOL TabButton::OnSetCursor(HWND window, UINT hitTest, UINT message)
