@@ -33,7 +33,7 @@ TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindows)
     Settings settings;
     settings.Reset();
     WheelHook hook;
-    ASSERT_TRUE(own && hook.Install(own, WM_APP, settings));
+    ASSERT_TRUE(own && hook.Install(own, WM_APP, WM_APP + 1, settings));
     const struct { std::initializer_list<WORD> keys; HWND window; LRESULT taken; } cases[] = {
         {{VK_CONTROL, VK_SHIFT}, other, 1}, {{VK_CONTROL, VK_SHIFT}, own, 0}, {{VK_CONTROL}, other, 0}, {{VK_SHIFT}, other, 0}};
     for (const auto& c : cases) {
