@@ -196,9 +196,8 @@ TEST_F(SettingsEndToEnd, TheWheelsKeysBesideItsBoxAt144Dpi)
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");   // the prefix has none
     RECT page{}, box{}, keys{}, hover{}, apply{};
     GetWindowRect(m_page, &page);
-    const std::pair<int, RECT*> controls[] = {{IDC_SETTINGS_WHEEL, &box}, {IDC_SETTINGS_WHEEL_KEYS, &keys},
-                                              {IDC_SETTINGS_HOVER_OPAQUE, &hover}, {IDC_SETTINGS_APPLY, &apply}};
-    for (const auto& [id, rect] : controls)
+    for (auto [id, rect] : std::initializer_list<std::pair<int, RECT*>>{{IDC_SETTINGS_WHEEL, &box}, {IDC_SETTINGS_WHEEL_KEYS, &keys},
+                                                                      {IDC_SETTINGS_HOVER_OPAQUE, &hover}, {IDC_SETTINGS_APPLY, &apply}})
         GetWindowRect(GetDlgItem(m_page, id), rect);
     EXPECT_TRUE(box.right <= keys.left && keys.right <= page.right && keys.bottom <= page.bottom && box.bottom <= page.bottom);
     EXPECT_TRUE(apply.right <= hover.left && hover.right <= page.right && hover.bottom <= box.top);
