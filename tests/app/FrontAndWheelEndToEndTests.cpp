@@ -109,9 +109,9 @@ TEST_F(FrontAndWheel, TheActiveWindowIsOpaqueWhileTheOptionIsOn)
 }
 
 // The window the mouse rests on is opaque while the option is on, and takes its 50% back once the
-// mouse has left it, in safe mode and in hook mode; a window that its own program keeps
-// translucent keeps its alpha. The window in front stays opaque when the mouse leaves it. Cleared
-// on the page, the option leaves the window under the mouse as it is.
+// mouse has left it, in safe mode (the wheel's gesture off) and in hook mode; a window that its
+// own program keeps translucent keeps its alpha. The window in front stays opaque when the mouse
+// leaves it. Cleared on the page, the option leaves the window under the mouse as it is.
 TEST_F(FrontAndWheel, TheWindowUnderTheMouseIsOpaqueWhileTheMouseRestsOnIt)
 {
     const HWND own = m_helper.Create(L"PvOwnAlpha", L"Own alpha");
@@ -129,11 +129,16 @@ TEST_F(FrontAndWheel, TheWindowUnderTheMouseIsOpaqueWhileTheMouseRestsOnIt)
         EXPECT_TRUE(Reach(kAlpha50, kOpaque)) << mode;
         EXPECT_EQ(m_helper.Alpha(own), 200) << mode;
     };
-    WriteDataFile([](Settings& s) { s.globalTransparency = 50; s.hoverOpaque = 1; s.safeMode = 1; });
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; s.hoverOpaque = 1; s.safeMode = 1; s.wheelAdjust = 0; });
     PaneveilProcess safe;
     const HWND main = Start(safe, true, kAlpha50);
     ASSERT_TRUE(main);
     hover("safe mode");
+    // The hook is set for the mouse alone: the gesture's keys and the wheel pass.
+    ASSERT_TRUE(Click(m_second) && Hold(main));
+    Turn(-1, m_second);
+    Release();
+    EXPECT_TRUE(WaitFor([&] { return Wheels() == 1; }) && FileFilters().empty());
     ExitAndExpectOpaque(safe, main);
 
     WriteDataFile([](Settings& s) { s.globalTransparency = 50; s.hoverOpaque = 1; s.activeWindowOpaque = 1; });
