@@ -10,18 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "LinuxProc.h"
 #include "TestSupport.h"
 #include "UniqueHandle.h"
 
 namespace {
 
 constexpr wchar_t kIdleSwitch[] = L"/idle";
-
-std::string ReadLinuxFile(const std::wstring& path)
-{
-    Bytes bytes;
-    return ReadWholeFile(L"Z:" + path, bytes) ? std::string(bytes.begin(), bytes.end()) : std::string();
-}
 
 // The Unix pids of the program `name` started with the argument `argument` (Wine's processes
 // show their Windows command line in /proc/<pid>/cmdline, one argument after another).
@@ -53,23 +48,6 @@ long ResidentKilobytes(const std::wstring& pid)
     const std::string status = ReadLinuxFile(L"\\proc\\" + pid + L"\\status");
     const size_t at = status.find("VmRSS:");
     return at == std::string::npos ? -1 : std::strtol(status.c_str() + at + 6, nullptr, 10);
-}
-
-// User and system clock ticks of /proc/<pid>/stat (fields 14 and 15, after the name in brackets).
-long long ProcessorTicks(const std::wstring& pid)
-{
-    const std::string stat = ReadLinuxFile(L"\\proc\\" + pid + L"\\stat");
-    const size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    const char* field = stat.c_str() + close + 2;
-    long long values[13] = {};
-    for (long long& value : values) {
-        while (*field && *field != ' ')
-            ++field;
-        value = std::strtoll(field, const_cast<char**>(&field), 10);
-    }
-    return values[11] + values[12];
 }
 
 // The process's resident memory beside the floor's, and its processor time while it waits.

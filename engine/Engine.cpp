@@ -17,6 +17,7 @@ constexpr wchar_t kRunValue[] = L"Paneveil";
 constexpr DWORD kWorkerWaitMilliseconds = 5000;
 constexpr wchar_t kNotifyClass[] = L"PvEngineNotify";
 constexpr UINT kWheelMessage = WM_APP + 1;   // from the wheel hook: wParam the window, lParam the turn
+constexpr UINT kHoverMessage = WM_APP + 2;   // from the same hook: wParam the window the mouse rests on
 constexpr UINT_PTR kWheelSaveTimer = 1;
 constexpr UINT_PTR kWheelRenewTimer = 2;
 // A hook dropped by the system is set again within this long at the latest; setting it costs a
@@ -263,6 +264,7 @@ bool Engine::Stop()
         return true;
 
     m_wheelHook.Remove();
+    m_hovered = nullptr;
     RemoveRunningAtom();
     EndHookThread();
     if (workerThreadId != 0) {
@@ -427,10 +429,13 @@ void Engine::ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCa
         wmemcpy(path, app, kPathCapacity);
 }
 
-// Whatever the filters say: the front window while the option asks for it, and a full-screen
-// program in front always (a translucent game or film is taken for a fault).
+// Whatever the filters say: the window the mouse rests on and the front window while the options
+// ask for it, and a full-screen program in front always (a translucent game or film is taken for
+// a fault).
 bool Engine::IsKeptOpaque(HWND window, const wchar_t* className) const
 {
+    if (settings.hoverOpaque && window == m_hovered.load())
+        return true;
     if (window != m_front.load())
         return false;
     return settings.activeWindowOpaque || (IsFullScreenWindow(window) && !IsDesktopWindow(window, className));
@@ -444,6 +449,25 @@ void Engine::OnForeground(HWND window)
         return;
     for (HWND changed : {left, front}) {
         if (changed && IsWindowVisible(changed))
+            ProcessWindow(changed, false);
+    }
+}
+
+// The window left and the one under the mouse are judged again where the worker judges every
+// window, so that a show or a foreground change met meanwhile is not undone by a stale decision.
+void Engine::OnHover(HWND window)
+{
+    if (!settings.hoverOpaque || !m_wheelHook.IsInstalled())
+        window = nullptr;
+    const HWND left = m_hovered.exchange(window);
+    if (left == window)
+        return;
+    for (HWND changed : {left, window}) {
+        if (!changed || !IsWindowVisible(changed))
+            continue;
+        if (workerThreadId)
+            PostThreadMessageW(workerThreadId, windowMessage, reinterpret_cast<WPARAM>(changed), PV_SHOWN);
+        else
             ProcessWindow(changed, false);
     }
 }
@@ -522,6 +546,10 @@ LRESULT CALLBACK Engine::NotifyWindowProc(HWND window, UINT message, WPARAM wPar
         engine->OnWheel(reinterpret_cast<HWND>(wParam), static_cast<int>(lParam));
         return 0;
     }
+    if (engine && message == kHoverMessage) {
+        engine->OnHover(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
     if (engine && message == WM_TIMER && wParam == kWheelSaveTimer) {
         engine->OnWheelRest();
         return 0;
@@ -536,18 +564,20 @@ LRESULT CALLBACK Engine::NotifyWindowProc(HWND window, UINT message, WPARAM wPar
 
 void Engine::UpdateWheelHook()
 {
-    const bool wanted = IsRunning() && settings.wheelAdjust;
+    const bool wanted = IsRunning() && (settings.wheelAdjust || settings.hoverOpaque);
     if (wanted && !m_wheelHook.IsInstalled())
         RenewWheelHook();
     else if (!wanted && m_wheelHook.IsInstalled())
         m_wheelHook.Remove();
+    if (!m_wheelHook.IsInstalled() || !settings.hoverOpaque)
+        m_hovered = nullptr;
     if (!m_wheelHook.IsInstalled() && m_notifyWindow)
         KillTimer(m_notifyWindow, kWheelRenewTimer);
 }
 
 void Engine::RenewWheelHook()
 {
-    if (m_wheelHook.Install(m_notifyWindow, kWheelMessage, settings))
+    if (m_wheelHook.Install(m_notifyWindow, kWheelMessage, kHoverMessage, settings))
         SetTimer(m_notifyWindow, kWheelRenewTimer, kWheelRenewMilliseconds, nullptr);
 }
 
@@ -565,7 +595,7 @@ void Engine::OnSystemChange(bool hookMayBeGone)
 void Engine::OnWheel(HWND underMouse, int wheelDelta)
 {
     const HWND window = FrontWindowOf(underMouse);
-    if (!m_wheelHook.IsInstalled() || settings.HasPassword() || !window)
+    if (!m_wheelHook.IsInstalled() || !settings.wheelAdjust || settings.HasPassword() || !window)
         return;
     if (window != m_wheelWindow)
         m_wheelTurn.Rest();

@@ -114,12 +114,14 @@ private:
     void ProgramPathOf(HWND window, DWORD processId, wchar_t (&path)[kPathCapacity], bool* beyondReach = nullptr);
     static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateNotifyWindow();
-    // The wheel hook is set while the option is on and the engine runs.
+    // The wheel's hook is set while the wheel's option or hoverOpaque is on and the engine runs.
     void UpdateWheelHook();
     // Windows drops a low-level hook without telling the first time its procedure takes longer
     // than the system's limit, which heavy paging can cause however fast the procedure is.
     void RenewWheelHook();
     void OnWheel(HWND underMouse, int wheelDelta);
+    // The hook's thread tells the top-level window the mouse rests on (null: none).
+    void OnHover(HWND window);
     void OnWheelRest();
     void CancelWheelSave();
     void SaveAfterWheel();
@@ -153,6 +155,7 @@ private:
     // Replaced after a worker had to be terminated: it may have died holding the gate's lock.
     std::unique_ptr<HungWindowGate> m_hungWindows;
     std::atomic<HWND> m_front{nullptr};   // the top-level window in front, as last seen
+    std::atomic<HWND> m_hovered{nullptr}; // the top-level window the mouse rests on, as last told
     HWND m_notifyWindow = nullptr;         // of the user-interface thread: the wheel's posts, the save's timer
     WheelHook m_wheelHook;
     bool m_wheelSavePending = false;

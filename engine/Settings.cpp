@@ -36,7 +36,8 @@ bool Settings::ReadFromFile(HANDLE file)
         globalTransparency = kDefaultTransparency;
     // Every user of a flag takes any non-zero byte as on; made 1, a damaged byte is not saved
     // back as it was.
-    for (uint8_t* flag : {&hideTrayIcon, &autoStart, &safeMode, &superTransMode, &activeWindowOpaque, &wheelAdjust})
+    for (uint8_t* flag : {&hideTrayIcon, &autoStart, &safeMode, &superTransMode, &activeWindowOpaque, &wheelAdjust,
+                           &hoverOpaque})
         *flag = *flag != 0;
     if (wheelModifiers > kWheelAltShift)
         wheelModifiers = kWheelCtrlShift;

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// The options record. Its 32 bytes are written to the data file exactly as they lie in memory,
+// The options record. Its 33 bytes are written to the data file exactly as they lie in memory,
 // so the layout is fixed and packed.
 #pragma pack(push, 1)
 struct Settings {
@@ -19,6 +19,7 @@ struct Settings {
     uint8_t activeWindowOpaque;   // the window in front kept opaque
     uint8_t wheelAdjust;          // the modifiers and the wheel set a program's transparency
     uint8_t wheelModifiers;       // the gesture's keys, a WheelModifiers; any other value reads as 0
+    uint8_t hoverOpaque;          // the window under the mouse made opaque once the mouse rests on it
 
     void Reset();
     // All sixteen bytes zero mean that no password is set.
@@ -32,7 +33,7 @@ struct Settings {
 // The wheel gesture's two keys.
 enum WheelModifiers : uint8_t { kWheelCtrlShift = 0, kWheelCtrlAlt = 1, kWheelAltShift = 2 };
 
-static_assert(sizeof(Settings) == 32, "Settings is persisted byte for byte");
+static_assert(sizeof(Settings) == 33, "Settings is persisted byte for byte");
 static_assert(offsetof(Settings, globalTransparency) == 4, "layout");
 static_assert(offsetof(Settings, superTransMode) == 8, "layout");
 static_assert(offsetof(Settings, hotkeyVirtualKey) == 9, "layout");
@@ -41,3 +42,4 @@ static_assert(offsetof(Settings, passwordDigest) == 13, "layout");
 static_assert(offsetof(Settings, activeWindowOpaque) == 29, "layout");
 static_assert(offsetof(Settings, wheelAdjust) == 30, "layout");
 static_assert(offsetof(Settings, wheelModifiers) == 31, "layout");
+static_assert(offsetof(Settings, hoverOpaque) == 32, "layout");

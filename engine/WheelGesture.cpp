@@ -13,7 +13,8 @@ constexpr DWORD kThreadWaitMilliseconds = 5000;
 
 // What the procedure reads, set before the hook exists and cleared after it is gone.
 std::atomic<HWND> g_notifyWindow{nullptr};
-std::atomic<UINT> g_message{0};
+std::atomic<UINT> g_wheelMessage{0};
+std::atomic<UINT> g_hoverMessage{0};
 std::atomic<const Settings*> g_settings{nullptr};
 // The thread that draws the desktop (the shell's window, and the wallpaper's and the icons'
 // beside it). Asked for again after each gesture rather than in the procedure: a shell started
@@ -32,6 +33,7 @@ struct Gesture {
     bool askShell = false;    // a new gesture began: the shell's thread is asked again
 };
 thread_local Gesture t_gesture;
+thread_local HoverWatch t_hover;
 
 bool Held(int key)
 {
@@ -69,7 +71,47 @@ HWND GestureWindow(POINT at)
     return lastBeyondReach ? nullptr : window;
 }
 
+HWND TopLevelAt(POINT at)
+{
+    const HWND window = WindowFromPoint(at);
+    return window ? GetAncestor(window, GA_ROOT) : nullptr;
+}
+
 } // namespace
+
+bool HoverWatch::Decide(DWORD now, HWND* told, DWORD* wait)
+{
+    *wait = INFINITE;
+    if (m_moved && now - m_lookedAt < kHoverLookMilliseconds) {
+        *wait = kHoverLookMilliseconds - (now - m_lookedAt);
+    } else if (m_moved) {
+        m_moved = false;
+        m_lookedAt = now;
+        const HWND under = TopLevelAt(m_at);
+        if (!m_looked || under != m_under) {
+            if (m_under == m_told)
+                m_offSince = now;
+            m_under = under;
+            m_underSince = now;
+        }
+        m_looked = true;
+    }
+    // Nothing is told before the first look: a hook set anew (after a resume, or its renewal)
+    // would otherwise take the window from under a mouse that rests on it.
+    if (!m_looked || (m_known && m_under == m_told))
+        return false;
+    DWORD due = m_under ? kHoverRestMilliseconds - std::min(now - m_underSince, kHoverRestMilliseconds) : 0;
+    if (m_known && m_told)
+        due = std::max(due, kHoverLeaveMilliseconds - std::min(now - m_offSince, kHoverLeaveMilliseconds));
+    if (due) {
+        *wait = std::min(*wait, due);
+        return false;
+    }
+    m_told = m_under;
+    m_known = true;
+    *told = m_told;
+    return true;
+}
 
 void WheelModifierKeys(uint8_t wheelModifiers, int (&keys)[2])
 {
@@ -95,11 +137,16 @@ uint8_t WheelStepTransparency(uint8_t current, int notches, bool superTransMode)
 // modifiers. One of the two alone is another program's gesture: Ctrl alone is every browser's zoom.
 LRESULT CALLBACK WheelHook::Procedure(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code != HC_ACTION || wParam != WM_MOUSEWHEEL)
+    if (code != HC_ACTION || (wParam != WM_MOUSEWHEEL && wParam != WM_MOUSEMOVE))
         return CallNextHookEx(nullptr, code, wParam, lParam);
     const auto* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     const Settings* settings = g_settings.load();
-    if (!settings || settings->HasPassword())
+    if (wParam == WM_MOUSEMOVE) {
+        if (settings && settings->hoverOpaque)
+            t_hover.Moved(mouse->pt);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    if (!settings || !settings->wheelAdjust || settings->HasPassword())
         return CallNextHookEx(nullptr, code, wParam, lParam);
     int keys[2];
     WheelModifierKeys(settings->wheelModifiers, keys);
@@ -126,13 +173,28 @@ void WheelHook::PostTaken()
 {
     Gesture& gesture = t_gesture;
     if (gesture.untold) {
-        PostMessageW(g_notifyWindow.load(), g_message.load(), reinterpret_cast<WPARAM>(gesture.window), gesture.untold);
+        PostMessageW(g_notifyWindow.load(), g_wheelMessage.load(), reinterpret_cast<WPARAM>(gesture.window), gesture.untold);
         gesture.untold = 0;
     }
     if (gesture.askShell) {
         gesture.askShell = false;
         AskDesktopThread();
     }
+}
+
+DWORD WheelHook::WatchHover()
+{
+    const Settings* settings = g_settings.load();
+    HoverWatch& watch = t_hover;
+    if (!settings || !settings->hoverOpaque) {
+        watch.Forget();
+        return INFINITE;
+    }
+    HWND told = nullptr;
+    DWORD wait = INFINITE;
+    if (watch.Decide(GetTickCount(), &told, &wait))
+        PostMessageW(g_notifyWindow.load(), g_hoverMessage.load(), reinterpret_cast<WPARAM>(told), 0);
+    return wait;
 }
 
 DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
@@ -147,9 +209,11 @@ DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
     if (!hook)
         return 0;
     // The system calls the procedure inside PeekMessageW, which GetMessageW would not leave for a
-    // call alone; the post follows each time it returns.
+    // call alone; the post follows each time it returns. The wait ends early only while a
+    // decision about the window under the mouse is due: while the mouse is still, nothing runs.
+    DWORD wait = INFINITE;
     for (bool quit = false; !quit;) {
-        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 quit = true;
@@ -158,18 +222,20 @@ DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
             DispatchMessageW(&msg);
         }
         PostTaken();
+        wait = WatchHover();
     }
     UnhookWindowsHookEx(hook);
     return 0;
 }
 
-bool WheelHook::Install(HWND notifyWindow, UINT message, const Settings& settings)
+bool WheelHook::Install(HWND notifyWindow, UINT wheelMessage, UINT hoverMessage, const Settings& settings)
 {
     Remove();
-    if (!notifyWindow || !message)
+    if (!notifyWindow || !wheelMessage || !hoverMessage)
         return false;
     g_notifyWindow = notifyWindow;
-    g_message = message;
+    g_wheelMessage = wheelMessage;
+    g_hoverMessage = hoverMessage;
     g_settings = &settings;
     m_ready.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (m_ready)

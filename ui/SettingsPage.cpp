@@ -43,6 +43,7 @@ void SettingsPage::LoadControls()
     CheckDlgButton(m_hwnd, IDC_SETTINGS_PASSWORD, settings.HasPassword() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, IDC_SETTINGS_ACTIVE_OPAQUE, settings.activeWindowOpaque ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, IDC_SETTINGS_WHEEL, settings.wheelAdjust ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hwnd, IDC_SETTINGS_HOVER_OPAQUE, settings.hoverOpaque ? BST_CHECKED : BST_UNCHECKED);
     m_hotkey.SetHotKey(LOBYTE(settings.hotkeyVirtualKey), LOBYTE(settings.hotkeyModifiers));
     m_wheelKeys.SetCurSel(settings.wheelModifiers);
     ShowWheelKeys();
@@ -75,6 +76,7 @@ bool SettingsPage::OnCommand(UINT id, UINT code, HWND control)
         {IDC_SETTINGS_ACTIVE_OPAQUE, BN_CLICKED, &SettingsPage::OnActiveWindowOpaque},
         {IDC_SETTINGS_WHEEL, BN_CLICKED, &SettingsPage::OnWheelAdjust},
         {IDC_SETTINGS_WHEEL_KEYS, CBN_SELCHANGE, &SettingsPage::OnWheelKeys},
+        {IDC_SETTINGS_HOVER_OPAQUE, BN_CLICKED, &SettingsPage::OnHoverOpaque},
         {IDC_SETTINGS_HOTKEY, EN_CHANGE, &SettingsPage::OnChangeHotkey},
         {IDC_SETTINGS_APPLY, BN_CLICKED, &SettingsPage::OnApplyHotkey},
     };
@@ -120,6 +122,14 @@ void SettingsPage::OnSuperTransMode()
 void SettingsPage::OnActiveWindowOpaque()
 {
     m_engine.settings.activeWindowOpaque = IsChecked(IDC_SETTINGS_ACTIVE_OPAQUE);
+    m_host.ReportSave(m_engine.ApplySettings(false, false, true));
+}
+
+// The engine sets or removes its mouse hook as it applies the settings; the sweep gives the window
+// under the mouse its transparency back when the box is cleared.
+void SettingsPage::OnHoverOpaque()
+{
+    m_engine.settings.hoverOpaque = IsChecked(IDC_SETTINGS_HOVER_OPAQUE);
     m_host.ReportSave(m_engine.ApplySettings(false, false, true));
 }
 

@@ -6,7 +6,7 @@
 #include "PageHost.h"
 #include "SkinDialog.h"
 
-// The options as seven check boxes and the wheel's keys, which take effect when clicked, and the
+// The options as eight check boxes and the wheel's keys, which take effect when clicked, and the
 // hotkey, which takes effect on Apply. The controls are reloaded from the settings whenever the page is shown.
 class SettingsPage : public SkinDialog {
 public:
@@ -30,6 +30,7 @@ private:
     void OnActiveWindowOpaque();
     void OnWheelAdjust();
     void OnWheelKeys();
+    void OnHoverOpaque();
     void ShowWheelKeys();
     void OnChangeHotkey();
     void OnApplyHotkey();

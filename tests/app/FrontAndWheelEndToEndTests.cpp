@@ -108,6 +108,54 @@ TEST_F(FrontAndWheel, TheActiveWindowIsOpaqueWhileTheOptionIsOn)
     EXPECT_EQ(m_helper.Alpha(m_second), kOpaque);
 }
 
+// The window the mouse rests on is opaque while the option is on, and takes its 50% back once the
+// mouse has left it, in safe mode (the wheel's gesture off) and in hook mode; a window that its
+// own program keeps translucent keeps its alpha. The window in front stays opaque when the mouse
+// leaves it. Cleared on the page, the option leaves the window under the mouse as it is.
+TEST_F(FrontAndWheel, TheWindowUnderTheMouseIsOpaqueWhileTheMouseRestsOnIt)
+{
+    const HWND own = m_helper.Create(L"PvOwnAlpha", L"Own alpha");
+    SetWindowPos(own, nullptr, 500, 500, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    Helper(L"layer", own, L"200");
+    m_helper.Show(own);
+    // The engine judges the windows it is told in the order it is told them: once the last is
+    // opaque, the own window has been judged.
+    const auto hover = [&](const char* mode) {
+        Mouse(Centre(m_target));
+        EXPECT_TRUE(Reach(kOpaque, kAlpha50)) << mode;
+        Mouse(Centre(own));
+        EXPECT_TRUE(TargetReaches(kAlpha50)) << mode;
+        Mouse(Centre(m_second));
+        EXPECT_TRUE(Reach(kAlpha50, kOpaque)) << mode;
+        EXPECT_EQ(m_helper.Alpha(own), 200) << mode;
+    };
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; s.hoverOpaque = 1; s.safeMode = 1; s.wheelAdjust = 0; });
+    PaneveilProcess safe;
+    const HWND main = Start(safe, true, kAlpha50);
+    ASSERT_TRUE(main);
+    hover("safe mode");
+    // The hook is set for the mouse alone: the gesture's keys and the wheel pass.
+    ASSERT_TRUE(Click(m_second) && Hold(main));
+    Turn(-1, m_second);
+    Release();
+    EXPECT_TRUE(WaitFor([&] { return Wheels() == 1; }) && FileFilters().empty());
+    ExitAndExpectOpaque(safe, main);
+
+    WriteDataFile([](Settings& s) { s.globalTransparency = 50; s.hoverOpaque = 1; s.activeWindowOpaque = 1; });
+    Show(IDC_MAIN_TAB_SETTINGS, IDC_SETTINGS_HOVER_OPAQUE);
+    ASSERT_TRUE(Checked(IDC_SETTINGS_HOVER_OPAQUE) && Reach(kAlpha50, kAlpha50));
+    hover("hook mode");
+    ASSERT_TRUE(m_helper.Command(L"front\t" + HelperProcess::Argument(m_second)));
+    Mouse(Centre(m_target));
+    EXPECT_TRUE(Reach(kOpaque, kOpaque));
+    ClickButton(m_page, IDC_SETTINGS_HOVER_OPAQUE);
+    EXPECT_TRUE(WaitFor([&] { return ReadSettings().hoverOpaque == 0; }) && TargetReaches(kAlpha50));
+    Mouse(Centre(own));
+    Mouse(Centre(m_target));
+    EXPECT_FALSE(m_helper.WaitForAlpha(m_target, kOpaque, 1000));
+    ExitAndExpectOpaque(m_paneveil, m_main);
+}
+
 // Without the option: opaque only while it fills the screen without a caption and is in front. A
 // maximized window covers its monitor too, and takes its transparency in front. In safe mode,
 // whose sweeps ask for the window in front, while the test above follows the hook's events.

@@ -188,19 +188,21 @@ TEST_F(SettingsEndToEnd, HotkeyTypedThenAppliedOrDiscarded)
 }
 
 // At 144 dots per inch (set before the program starts, as Windows has it at 150%) the list of the
-// wheel's keys and its box neither overlap nor leave the page; page-settings-options.png shows
-// them at 96.
+// wheel's keys and its box, and the box of the window under the mouse and the hotkey's Apply,
+// neither overlap nor leave the page; page-settings-options.png shows them at 96.
 TEST_F(SettingsEndToEnd, TheWheelsKeysBesideItsBoxAt144Dpi)
 {
     const DWORD dpi = 144;
     ASSERT_FALSE(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi));
     Show(IDC_MAIN_TAB_SETTINGS, IDC_SETTINGS_WHEEL_KEYS);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels");   // the prefix has none
-    RECT page{}, box{}, keys{};
+    RECT page{}, box{}, keys{}, hover{}, apply{};
     GetWindowRect(m_page, &page);
-    GetWindowRect(GetDlgItem(m_page, IDC_SETTINGS_WHEEL), &box);
-    GetWindowRect(GetDlgItem(m_page, IDC_SETTINGS_WHEEL_KEYS), &keys);
+    for (auto [id, rect] : std::initializer_list<std::pair<int, RECT*>>{{IDC_SETTINGS_WHEEL, &box}, {IDC_SETTINGS_WHEEL_KEYS, &keys},
+                                                                      {IDC_SETTINGS_HOVER_OPAQUE, &hover}, {IDC_SETTINGS_APPLY, &apply}})
+        GetWindowRect(GetDlgItem(m_page, id), rect);
     EXPECT_TRUE(box.right <= keys.left && keys.right <= page.right && keys.bottom <= page.bottom && box.bottom <= page.bottom);
+    EXPECT_TRUE(apply.right <= hover.left && hover.right <= page.right && hover.bottom <= box.top);
     EXPECT_TRUE(Shot(L"page-settings-wheel-144dpi"));
     ExitAndExpectOpaque(m_paneveil, m_main);
 }

@@ -31,11 +31,11 @@ Bytes U32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), u
 Bytes Slice(const Bytes& bytes, size_t from, size_t to) { return Bytes(bytes.begin() + from, bytes.begin() + to); }
 const Bytes kHeader = Bytes{'P', 'V', '0', '1'} + Bytes(12, 0);
 // Hide the tray icon, no autostart, safe mode, super mode, hotkey 0x141 with modifiers 6, a digest,
-// the active window opaque, no wheel, the wheel's keys Alt+Shift.
+// the active window opaque, no wheel, the wheel's keys Alt+Shift, the window under the mouse opaque.
 Bytes SettingsRecord(uint8_t global = 33)
 {
     const char digest[] = "0123456789abcde";
-    return U32(32) + Bytes{global, 1, 0, 1, 1, 0x41, 0x01, 6, 0} + Bytes(digest, digest + 16) + Bytes{1, 0, 2};
+    return U32(33) + Bytes{global, 1, 0, 1, 1, 0x41, 0x01, 6, 0} + Bytes(digest, digest + 16) + Bytes{1, 0, 2, 1};
 }
 Bytes Record(std::wstring pattern, uint8_t transparency, uint32_t size = 527)
 {
@@ -64,7 +64,7 @@ protected:
 
     TempFolder m_folder;
     const std::wstring m_path = m_folder.File(L"Paneveil.dat");
-    Settings m_settings = {32, 33, 1, 0, 1, 1, 0x141, 6, "0123456789abcde", 1, 0, 2};
+    Settings m_settings = {33, 33, 1, 0, 1, 1, 0x141, 6, "0123456789abcde", 1, 0, 2, 1};
     FilterList m_list;
 };
 
@@ -129,27 +129,27 @@ TEST_F(DataFileTest, ReadTellsMissingFromUnreadableAndWaitsForIt)
 // Each image is loaded over settings of 1s and a list holding "kept".
 TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
 {
-    const Bytes set = SettingsRecord(), prior = U32(32) + Bytes(28, 1), kept = U32(1) + Record(L"kept", 5);
+    const Bytes set = SettingsRecord(), prior = U32(33) + Bytes(29, 1), kept = U32(1) + Record(L"kept", 5);
     const Bytes none = U32(0), good = Record(L"good", 10), one = U32(1) + good, head = kHeader + set;
-    const Bytes defaults = U32(32) + Bytes{40} + Bytes(24, 0) + Bytes{0, 1, 0};
+    const Bytes defaults = U32(33) + Bytes{40} + Bytes(24, 0) + Bytes{0, 1, 0, 0};
     const struct { const char* name; Bytes image; bool loads; Bytes state; } cases[] = {
         {"bytes 5-15 ignored", Slice(kHeader, 0, 5) + Bytes(11, 7) + set + none, true, set + none},
         {"byte 4 not 0", Slice(kHeader, 0, 4) + Bytes(12, 1) + set + none, false, prior + kept},
         {"lower-case magic", Bytes{'p', 'v', '0', '1'} + Bytes(12, 0) + set + none, false, prior + kept},
-        {"13-byte settings", kHeader + U32(13) + Slice(set, 4, 13) + one, true, Slice(set, 0, 13) + Bytes(19, 1) + one},
-        {"settings of 40 bytes", kHeader + U32(40) + Slice(set, 4, 32) + Bytes(8, 9) + one, true, set + one},
-        {"flags of 2 and 255 read as 1, the wheel's keys 3 as 0", kHeader + Slice(set, 0, 29) + Bytes{2, 255, 3} + none, true,
-         Slice(set, 0, 29) + Bytes{1, 1, 0} + none},
-        {"settings length 2 counts as 32", kHeader + U32(2) + Slice(set, 4, 32) + none, true, set + none},
+        {"13-byte settings", kHeader + U32(13) + Slice(set, 4, 13) + one, true, Slice(set, 0, 13) + Bytes(20, 1) + one},
+        {"settings of 40 bytes", kHeader + U32(40) + Slice(set, 4, 33) + Bytes(7, 9) + one, true, set + one},
+        {"flags of 2 and 255 read as 1, the wheel's keys 3 as 0", kHeader + Slice(set, 0, 29) + Bytes{2, 255, 3, 7} + none, true,
+         Slice(set, 0, 29) + Bytes{1, 1, 0, 1} + none},
+        {"settings length 2 counts as 33", kHeader + U32(2) + Slice(set, 4, 33) + none, true, set + none},
         {"settings of only their length", kHeader + U32(4) + none, true, prior + none},
-        {"settings length 0", kHeader + U32(0) + Slice(set, 4, 32) + none, false, defaults + kept},
+        {"settings length 0", kHeader + U32(0) + Slice(set, 4, 33) + none, false, defaults + kept},
         {"global 100 loads as 40", kHeader + SettingsRecord(100) + none, true, SettingsRecord(40) + none},
         {"global 99 is kept", kHeader + SettingsRecord(99) + none, true, SettingsRecord(99) + none},
         // Settings cut short are the defaults, never half of them: half a digest would be a
         // password nobody knows. A length that ends inside the digest cuts it too.
         {"cut inside the digest", Slice(head + one, 0, 16 + 4 + 20), false, defaults + kept},
         {"length ending inside the digest", kHeader + U32(20) + Slice(set, 4, 20) + one, false, defaults + kept},
-        {"cut inside the settings length", kHeader + Bytes{32, 0}, false, defaults + kept},
+        {"cut inside the settings length", kHeader + Bytes{33, 0}, false, defaults + kept},
         // Records of 535 bytes (8 skipped), 100 bytes (48 units, no transparency) and 3 (read as
         // 527); transparency 100, 99 and 0; 261 units; a repeated pattern (the first is kept).
         {"filters taken as far as they are known",
@@ -180,17 +180,17 @@ TEST_F(DataFileTest, LoadTakesWhatItKnowsAndRefusesWhatItCannotRead)
         const auto differ = std::mismatch(c.state.begin(), c.state.end(), state.begin(), state.end()).first;
         EXPECT_EQ(c.state, state) << c.name << ", from byte " << differ - c.state.begin();
     }
-    // Older files' 29 and 31 bytes leave the options after them at their defaults.
-    for (uint32_t older : {29, 31}) {
+    // Older files' 29, 31 and 32 bytes leave the options after them at their defaults.
+    for (uint32_t older : {29, 31, 32}) {
         m_settings.Reset();
         ASSERT_TRUE(WriteWholeFile(m_path, kHeader + U32(older) + Slice(set, 4, older) + none));
         EXPECT_TRUE(LoadDataFile(m_path.c_str(), m_settings, m_list));
-        EXPECT_EQ(Slice(set, 0, older) + Slice(Bytes{0, 1, 0}, older - 29, 3) + none, State()) << older;
+        EXPECT_EQ(Slice(set, 0, older) + Slice(Bytes{0, 1, 0, 0}, older - 29, 4) + none, State()) << older;
     }
 }
 
-// Damaged files: bytes changed, files cut anywhere, the lengths (settings at 16, filters at 52, 579
-// and 1106) and the count (48) at their extremes. Whatever the reader makes of one, it must be
+// Damaged files: bytes changed, files cut anywhere, the lengths (settings at 16, filters at 53, 580
+// and 1107) and the count (49) at their extremes. Whatever the reader makes of one, it must be
 // quick, allocate by the file's size rather than by a field, and leave a state the program can use.
 TEST_F(DataFileTest, DamagedFilesLoadQuicklyIntoAUsableState)
 {
@@ -206,7 +206,7 @@ TEST_F(DataFileTest, DamagedFilesLoadQuicklyIntoAUsableState)
     double slowest = 0;
     for (int file = 0; file < files; ++file) {
         Bytes bytes = image;
-        for (size_t field : {16, 48, 52, 579, 1106})
+        for (size_t field : {16, 49, 53, 580, 1107})
             if (random() % 3 == 0)
                 std::memcpy(&bytes[field], U32(extremes[random() % std::size(extremes)]).data(), 4);
         for (unsigned flips = random() % 6; flips; --flips)
@@ -224,9 +224,9 @@ TEST_F(DataFileTest, DamagedFilesLoadQuicklyIntoAUsableState)
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         slowest = std::max(slowest, took.count());
         const Settings& loaded = m_settings;
-        EXPECT_TRUE(loaded.size == 32 && loaded.globalTransparency <= 99
+        EXPECT_TRUE(loaded.size == 33 && loaded.globalTransparency <= 99
                     && (loaded.hideTrayIcon | loaded.autoStart | loaded.safeMode | loaded.superTransMode
-                        | loaded.activeWindowOpaque | loaded.wheelAdjust) <= 1 && loaded.wheelModifiers <= 2) << file;
+                        | loaded.activeWindowOpaque | loaded.wheelAdjust | loaded.hoverOpaque) <= 1 && loaded.wheelModifiers <= 2) << file;
 
         // The list as a save writes it: a count, then records of 527 bytes.
         ASSERT_TRUE(SetFilePointer(dump.get(), 0, nullptr, FILE_BEGIN) == 0 && m_list.WriteToFile(dump.get()));

@@ -20,7 +20,11 @@ bool Keys(std::initializer_list<WORD> keys, bool down)
 
 // With the keys held the wheel over another program's window is taken; over one of this program's
 // own windows it is handed on, so that the window gets it. One key alone hands it on anywhere.
-TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindows)
+// Over the same two windows, the window the mouse rests on, decided on a clock of the test's own:
+// nothing before the first look, told after 250 ms over a window and once the mouse has been off
+// the last one told for 500 ms (over whichever others), looked up at most every 100 ms; a pass
+// across another window and back changes nothing.
+TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindowsAndTellsWhereTheMouseRests)
 {
     HelperProcess helper;
     const HWND other = helper.Create(L"PvWheelOther", L"other");
@@ -33,7 +37,7 @@ TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindows)
     Settings settings;
     settings.Reset();
     WheelHook hook;
-    ASSERT_TRUE(own && hook.Install(own, WM_APP, settings));
+    ASSERT_TRUE(own && hook.Install(own, WM_APP, WM_APP + 1, settings));
     const struct { std::initializer_list<WORD> keys; HWND window; LRESULT taken; } cases[] = {
         {{VK_CONTROL, VK_SHIFT}, other, 1}, {{VK_CONTROL, VK_SHIFT}, own, 0}, {{VK_CONTROL}, other, 0}, {{VK_SHIFT}, other, 0}};
     for (const auto& c : cases) {
@@ -48,6 +52,23 @@ TEST(WheelProcedure, HandsOnTheWheelOverThisProgramsOwnWindows)
         Sleep(kWheelRestMilliseconds);   // the next is a gesture of its own
     }
     hook.Remove();
+
+    const POINT at[] = {{250, 200}, {650, 200}, {50, 50}};   // the third beside both
+    const HWND windows[] = {other, own};
+    const struct { DWORD time; int move, told; DWORD wait; } steps[] = {
+        {0, -1, -1, INFINITE}, {0, 0, -1, 250}, {249, -1, -1, 1}, {250, -1, 0, INFINITE}, {300, 1, -1, 500},
+        {350, 0, -1, 50}, {400, -1, -1, INFINITE}, {450, 1, -1, 50}, {500, -1, -1, 500}, {1000, -1, 1, INFINITE},
+        {1100, 2, -1, 500}, {1300, 0, -1, 300}, {1600, -1, 0, INFINITE}};
+    HoverWatch watch;
+    const DWORD start = 0xFFFFFF00;   // the tick count wraps around on the way
+    for (const auto& step : steps) {
+        if (step.move >= 0)
+            watch.Moved(at[step.move]);
+        HWND told = nullptr;
+        DWORD wait = 0;
+        EXPECT_EQ(watch.Decide(start + step.time, &told, &wait), step.told >= 0) << step.time;
+        EXPECT_TRUE(told == (step.told >= 0 ? windows[step.told] : nullptr) && wait == step.wait) << step.time;
+    }
     DestroyWindow(own);
 }
 
