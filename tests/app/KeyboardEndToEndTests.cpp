@@ -70,7 +70,7 @@ TEST_F(Keyboard, PagesAndTheirControlsInTheOrderSeenAt96And144DotsPerInch)
             visited.push_back(GetDlgCtrlID(focus)), last = at;
         }
         EXPECT_EQ(visited, (std::vector<int>{IDC_SETTINGS_HIDE_TRAY, IDC_SETTINGS_AUTOSTART, IDC_SETTINGS_SAFE_MODE, IDC_SETTINGS_SUPER_TRANS,
-                                             IDC_SETTINGS_PASSWORD, IDC_SETTINGS_ACTIVE_OPAQUE, IDC_SETTINGS_HOTKEY, IDC_SETTINGS_WHEEL,
+                                             IDC_SETTINGS_PASSWORD, IDC_SETTINGS_ACTIVE_OPAQUE, IDC_SETTINGS_HOTKEY, IDC_SETTINGS_HOVER_OPAQUE, IDC_SETTINGS_WHEEL,
                                              IDC_SETTINGS_WHEEL_KEYS}));
         ASSERT_TRUE(Press({}, S, GT) && Press({VK_RIGHT}, S, FT) && Press({VK_RETURN}, F, FT));
         const int width = int(SendDlgItemMessageW(m_page, IDC_FILTERS_LIST, LVM_GETCOLUMNWIDTH, 1, 0));
