@@ -96,8 +96,8 @@ bool HoverWatch::Decide(DWORD now, HWND* told, DWORD* wait)
         }
         m_looked = true;
     }
-    // Nothing is told before the first look: a hook set anew (after a resume, or its renewal)
-    // would otherwise take the window from under a mouse that rests on it.
+    // Nothing is told before the first look, which the thread makes where the mouse rests when the
+    // hook is set: a hook set anew (after a resume, or its renewal) finds the window it had.
     if (!m_looked || (m_known && m_under == m_told))
         return false;
     DWORD due = m_under ? kHoverRestMilliseconds - std::min(now - m_underSince, kHoverRestMilliseconds) : 0;
@@ -211,7 +211,12 @@ DWORD WINAPI WheelHook::ThreadProc(LPVOID parameter)
     // The system calls the procedure inside PeekMessageW, which GetMessageW would not leave for a
     // call alone; the post follows each time it returns. The wait ends early only while a
     // decision about the window under the mouse is due: while the mouse is still, nothing runs.
-    DWORD wait = INFINITE;
+    // Where the mouse rests when the hook is set counts as a move: the window under it is known
+    // without waiting for the mouse to move again (set anew, the hook finds the window it had).
+    POINT at{};
+    if (GetCursorPos(&at))
+        t_hover.Moved(at);
+    DWORD wait = WatchHover();
     for (bool quit = false; !quit;) {
         MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
