@@ -40,10 +40,11 @@ bool IsWhatTheHookSends(HWND window, LPARAM kind)
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     if (kind == PV_SHOWN)
         return (style & (WS_CHILD | WS_VISIBLE)) == WS_VISIBLE && GetAncestor(window, GA_ROOT) == window;
+    // A window that is gone has no root.
     if (kind == PV_HIDDEN)
-        return !(style & WS_CHILD) && IsWindow(window) && GetAncestor(window, GA_ROOT) == window;
+        return !(style & WS_CHILD) && GetAncestor(window, GA_ROOT) == window;
     if (kind == PV_FOREGROUND)
-        return !(style & WS_CHILD) && window && FrontWindowOf(GetForegroundWindow()) == window;
+        return window && !(style & WS_CHILD) && FrontWindowOf(GetForegroundWindow()) == window;
     return false;
 }
 

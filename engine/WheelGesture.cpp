@@ -4,6 +4,7 @@
 
 #include "Elevation.h"
 #include "FilterList.h"
+#include "FrontWindow.h"
 #include "WindowAlpha.h"
 
 namespace {
@@ -71,12 +72,6 @@ HWND GestureWindow(POINT at)
     return lastBeyondReach ? nullptr : window;
 }
 
-HWND TopLevelAt(POINT at)
-{
-    const HWND window = WindowFromPoint(at);
-    return window ? GetAncestor(window, GA_ROOT) : nullptr;
-}
-
 } // namespace
 
 bool HoverWatch::Decide(DWORD now, HWND* told, DWORD* wait)
@@ -87,7 +82,7 @@ bool HoverWatch::Decide(DWORD now, HWND* told, DWORD* wait)
     } else if (m_moved) {
         m_moved = false;
         m_lookedAt = now;
-        const HWND under = TopLevelAt(m_at);
+        const HWND under = FrontWindowOf(WindowFromPoint(m_at));
         if (!m_looked || under != m_under) {
             if (m_under == m_told)
                 m_offSince = now;
